@@ -1,0 +1,75 @@
+#pragma once
+// Form1: the main window with the source pane (left) and the result pane (right).
+#include "common_dialog.h"
+#include "controls.h"
+#include "menu.h"
+#include "picture_box.h"
+
+namespace mirolt::app {
+
+class Form1 : public platform::Form {
+public:
+    Form1();
+
+    // The cancel flag of long operations: True asks the running one to stop.
+    bool Run = false;
+
+    // The menu bar, in order; hidden top-level menus are the pop-ups.
+    platform::MenuItem File, FileOpen, SusieOpen, line1, Save, JPEGSave, Line2, KidouText, Line4,
+        End;
+    platform::MenuItem Syori, Mono, Hanten, Light, Color, Sepia, Line3, Mozie, Line5, MakeMask;
+    platform::MenuItem Filter, Sonoiti, Mozaiku;
+    platform::MenuItem Clip, Copy, Load;
+    platform::MenuItem Idou;
+    platform::MenuItem settei, MTextEditerSettei, MemoSettei, TrueMemoSettei, Saitekika,
+        Hyouzyun, Mozienosettei, Tukaumozi, Siyou, MoziMirolt, MoziMemotyou;
+    platform::MenuItem Sonota, OnePoint;
+    platform::MenuItem GoHP;
+    platform::MenuItem OpenOnly, OnlyOpen, SusieOnlyOpen, Line6, OnlyClipOpen;
+    platform::MenuItem OnlySyori, OnlyMono, OnlyHantenn, OnlyLight, OnlyColor, OnlySepia, Line7,
+        OnlyMozie, Line8, OnlyMask, Line9, OnlySonoiti, OnlyMozaiku;
+    platform::MenuItem OnlyHozon, OnlyBMP, OnlyJPEG, Line10, OnlyCopy, line11, OnlyIdou;
+
+    // Panes and views; Picture1 and Picture2 are the working pictures.
+    platform::PictureBox Picture5, Picture6, Picture4, Picture3, Picture1, Picture2, Picture7;
+    platform::ScrollBar HScroll1, VScroll1, HScroll2, VScroll2;
+    platform::CommandButton Command1;
+    platform::ProgressBar ProgressBar1;
+    platform::StatusBar StatusBar1;
+    platform::CommonDialog CommonDialog1;
+
+    // The picture-loaded state, entered by every loader once the picture is in Picture1.
+    // `fromImage` is the command-line form, which shows Picture1.Image around the steps.
+    void EnterPictureLoadedState(bool fromImage = false);
+
+    void ResetPictureLayout();
+    void SetupImageScrollBars();
+    void SetupResultScrollBars();
+
+    void Command1_Click();
+    void HScroll1_Change();
+    void VScroll1_Change();
+    void HScroll2_Change();
+    void VScroll2_Change();
+    void Picture6_Resize();
+    void Picture3_Resize();
+    void End_Click();
+
+protected:
+    void Form_Load() override;
+    void Form_Resize() override;
+    void Form_QueryUnload(int &cancel, int unloadMode) override;
+    void Form_Unload(int &cancel) override;
+
+private:
+    void WireEvents();
+};
+
+// The open dialog's filter, in force whenever no other dialog has set its own.
+inline constexpr const wchar_t *kOpenFilter = L"BMPファイル|*.bmp*|JPEGファイル|*.JPG;*.JPEG";
+
+} // namespace mirolt::app
+
+namespace mirolt::forms {
+inline platform::FormInstance<app::Form1> Form1;
+}

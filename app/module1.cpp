@@ -1,0 +1,59 @@
+#include "module1.h"
+
+#include "form1.h"
+#include "form4.h"
+#include "prompts.h"
+#include "runtime.h"
+#include "vb_error.h"
+
+namespace mirolt::app {
+namespace {
+
+struct StartupStep {
+    const wchar_t *window;
+    void (*load)();
+    float progress;
+};
+
+// Every window the program keeps for its whole run, in creation order.
+constexpr StartupStep kStartupOrder[] = {
+    {L"Form1", [] { forms::Form1.Load(); }, 1},
+};
+
+} // namespace
+
+void Main(const StartupObserver &observe) {
+    forms::Form4.Show();
+    forms::Form4->Refresh();
+    forms::Form4->ProgressBar1.SetValue(0);
+    forms::Form4->ProgressBar1.SetMax(10);
+    for (const StartupStep &step : kStartupOrder) {
+        step.load();
+        forms::Form4->ProgressBar1.SetValue(step.progress);
+        if (observe) observe(step.window, forms::Form4->ProgressBar1.Value());
+    }
+    forms::Form4.Unload();
+
+    const std::wstring tips =
+        platform::GetSetting(L"Mirolt", L"Options", L"Show Tips at Startup", L"1");
+    (void)tips; // the tips window joins the start-up with its own window
+
+    forms::Form1.Show();
+
+    const std::wstring commandLine = platform::CommandLine();
+    if (!commandLine.empty()) LoadCommandLinePicture(commandLine);
+}
+
+void LoadCommandLinePicture(const std::wstring &commandLine) {
+    app::Form1 &f = forms::Form1.Get();
+    try {
+        f.Picture1.SetPicture(platform::LoadPicture(platform::UCase(commandLine)));
+    } catch (const RuntimeError &) {
+        // Nothing was loaded: the window stays in the state it had; say why.
+        platform::MsgBox(L"開けない！");
+        return;
+    }
+    f.EnterPictureLoadedState(true);
+}
+
+} // namespace mirolt::app

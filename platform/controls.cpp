@@ -1,0 +1,217 @@
+#include "controls.h"
+
+#include "vb_error.h"
+#include "vb_numeric.h"
+
+#include <commctrl.h>
+
+#include <cmath>
+
+namespace mirolt::platform {
+namespace {
+constexpr int kInvalidPropertyValue = 380;
+
+void InitCommonControlsOnce() {
+    static bool done = [] {
+        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
+        return InitCommonControlsEx(&icc) != FALSE;
+    }();
+    (void)done;
+}
+} // namespace
+
+// ---- ScrollBar ----
+
+ScrollBar::ScrollBar(Container &parent, std::wstring name, Orientation orientation,
+                     const Place &p, bool visible)
+    : Control(parent, std::move(name)) {
+    Create(L"SCROLLBAR", orientation == Orientation::Horizontal ? SBS_HORZ : SBS_VERT, 0, L"",
+           p.left, p.top, p.width, p.height, visible);
+    Sync();
+}
+
+void ScrollBar::Sync() {
+    SCROLLINFO si{};
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_RANGE | SIF_POS | SIF_PAGE | SIF_DISABLENOSCROLL;
+    si.nMin = min_;
+    si.nMax = max_;
+    si.nPage = 0;
+    si.nPos = value_;
+    SetScrollInfo(hwnd_, SB_CTL, &si, TRUE);
+}
+
+void ScrollBar::SetMin(int v) {
+    min_ = v;
+    Sync();
+    if (value_ < min_) SetValueClamped(min_);
+}
+
+void ScrollBar::SetMax(int v) {
+    max_ = v;
+    Sync();
+    if (value_ > max_) SetValueClamped(max_);
+}
+
+void ScrollBar::SetValue(int v) {
+    if (v < std::min(min_, max_) || v > std::max(min_, max_))
+        throw RuntimeError(kInvalidPropertyValue);
+    SetValueClamped(v);
+}
+
+void ScrollBar::SetValueClamped(int v) {
+    if (v == value_) return;
+    value_ = v;
+    Sync();
+    if (Change) Change();
+}
+
+bool ScrollBar::OnNotify(UINT msg, WPARAM wp, LPARAM, LRESULT &result) {
+    if (msg != WM_HSCROLL && msg != WM_VSCROLL) return false;
+    int v = value_;
+    const int lo = std::min(min_, max_), hi = std::max(min_, max_);
+    switch (LOWORD(wp)) {
+    case SB_LINEUP: v -= smallChange_; break;
+    case SB_LINEDOWN: v += smallChange_; break;
+    case SB_PAGEUP: v -= largeChange_; break;
+    case SB_PAGEDOWN: v += largeChange_; break;
+    case SB_TOP: v = lo; break;
+    case SB_BOTTOM: v = hi; break;
+    case SB_THUMBPOSITION: { // the end of dragging the thumb
+        SCROLLINFO si{};
+        si.cbSize = sizeof(si);
+        si.fMask = SIF_TRACKPOS;
+        GetScrollInfo(hwnd_, SB_CTL, &si);
+        v = si.nTrackPos;
+        break;
+    }
+    default: // SB_THUMBTRACK and SB_ENDSCROLL move nothing
+        result = 0;
+        return true;
+    }
+    SetValueClamped(std::clamp(v, lo, hi));
+    result = 0;
+    return true;
+}
+
+// ---- Label ----
+
+Label::Label(Container &parent, std::wstring name, const Design &design)
+    : Control(parent, std::move(name)), design_(design), caption_(design.caption) {
+    CreateWindowless(design.place.left, design.place.top, design.place.width,
+                     design.place.height, design.visible);
+    if (design.autoSize) FitToText();
+}
+
+void Label::SetCaption(const std::wstring &caption) {
+    caption_ = caption;
+    if (design_.autoSize) FitToText();
+    InvalidateInParent();
+}
+
+void Label::FitToText() {
+    HDC dc = GetDC(parent_.Hwnd());
+    HGDIOBJ old = SelectObject(dc, GetFont(design_.font));
+    RECT r{0, 0, 0, 0};
+    DrawTextW(dc, caption_.c_str(), int(caption_.size()), &r, DT_CALCRECT | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(parent_.Hwnd(), dc);
+    ApplyRect(rect_.left, rect_.top, r.right, r.bottom);
+}
+
+void Label::Paint(HDC dc) const {
+    RECT r = rect_;
+    if (!design_.transparent) {
+        unique_hbrush back(CreateSolidBrush(COLORREF(ResolveColor(design_.backColor))));
+        FillRect(dc, &r, back.get());
+    }
+    HGDIOBJ old = SelectObject(dc, GetFont(design_.font));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, COLORREF(ResolveColor(design_.foreColor)));
+    DrawTextW(dc, caption_.c_str(), int(caption_.size()), &r, DT_NOPREFIX | DT_WORDBREAK);
+    SelectObject(dc, old);
+}
+
+// ---- CommandButton ----
+
+CommandButton::CommandButton(Container &parent, std::wstring name, const std::wstring &caption,
+                             const Place &p, const FontSpec &font, bool visible)
+    : Control(parent, std::move(name)) {
+    Create(L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, caption, p.left, p.top, p.width, p.height,
+           visible);
+    SetFont(font);
+}
+
+std::wstring CommandButton::Caption() const {
+    wchar_t buf[256];
+    const int n = GetWindowTextW(hwnd_, buf, 256);
+    return std::wstring(buf, size_t(n));
+}
+
+void CommandButton::SetCaption(const std::wstring &caption) {
+    SetWindowTextW(hwnd_, caption.c_str());
+}
+
+bool CommandButton::OnNotify(UINT msg, WPARAM wp, LPARAM, LRESULT &result) {
+    if (msg != WM_COMMAND || HIWORD(wp) != BN_CLICKED) return false;
+    if (Click) Click();
+    result = 0;
+    return true;
+}
+
+// ---- ProgressBar ----
+
+ProgressBar::ProgressBar(Container &parent, std::wstring name, const Place &p, bool visible)
+    : Control(parent, std::move(name)) {
+    InitCommonControlsOnce();
+    Create(PROGRESS_CLASSW, 0, 0, L"", p.left, p.top, p.width, p.height, visible);
+    Sync();
+}
+
+void ProgressBar::Sync() {
+    // The control counts in integers; map Min..Max onto 0..10000 so fractions still show.
+    SendMessageW(hwnd_, PBM_SETRANGE32, 0, 10000);
+    const float span = max_ - min_;
+    const int pos = span > 0 ? int(std::lround((value_ - min_) / span * 10000.0f)) : 0;
+    SendMessageW(hwnd_, PBM_SETPOS, WPARAM(std::clamp(pos, 0, 10000)), 0);
+}
+
+void ProgressBar::SetMin(float v) {
+    if (v > max_) throw RuntimeError(kInvalidPropertyValue);
+    min_ = v;
+    if (value_ < min_) value_ = min_;
+    Sync();
+}
+
+void ProgressBar::SetMax(float v) {
+    if (v < min_) throw RuntimeError(kInvalidPropertyValue);
+    max_ = v;
+    if (value_ > max_) value_ = max_;
+    Sync();
+}
+
+void ProgressBar::SetValue(float v) {
+    if (v < min_ || v > max_) throw RuntimeError(kInvalidPropertyValue);
+    value_ = v;
+    Sync();
+}
+
+// ---- StatusBar ----
+
+StatusBar::StatusBar(Container &parent, std::wstring name, const std::wstring &text,
+                     double heightUnits)
+    : Control(parent, std::move(name)) {
+    InitCommonControlsOnce();
+    Create(STATUSCLASSNAMEW, SBARS_SIZEGRIP | CCS_BOTTOM, 0, text, 0, 0, 0, heightUnits, true);
+    SendMessageW(hwnd_, SB_SETMINHEIGHT, WPARAM(ToPixelsY(heightUnits)), 0);
+    SendMessageW(hwnd_, WM_SIZE, 0, 0);
+    SendMessageW(hwnd_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::wstring StatusBar::Text() const {
+    wchar_t buf[512] = {};
+    SendMessageW(hwnd_, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(buf));
+    return buf;
+}
+
+} // namespace mirolt::platform

@@ -1,0 +1,205 @@
+#include "picture_box.h"
+
+#include "runtime.h"
+#include "vb_error.h"
+#include "vb_numeric.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+namespace mirolt::platform {
+namespace {
+
+constexpr wchar_t kPictureBoxClass[] = L"MiroltPictureBox";
+
+std::vector<PictureBox *> &AllBoxes() {
+    static std::vector<PictureBox *> boxes;
+    return boxes;
+}
+
+LRESULT CALLBACK PictureBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto *box = reinterpret_cast<PictureBox *>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!box) return DefWindowProcW(hwnd, msg, wp, lp);
+    return box->HandleMessage(msg, wp, lp);
+}
+
+void RegisterPictureBoxClass() {
+    static bool done = [] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.style = CS_DBLCLKS;
+        wc.lpfnWndProc = PictureBoxProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = kPictureBoxClass;
+        return RegisterClassExW(&wc) != 0;
+    }();
+    (void)done;
+}
+
+int ShiftState() {
+    return (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
+           (GetKeyState(VK_MENU) < 0 ? 4 : 0);
+}
+
+} // namespace
+
+PictureBox::PictureBox(Container &parent, std::wstring name, const PictureBoxDesign &design)
+    : Control(parent, std::move(name)), scale_(design.scale), border_(design.border),
+      autoSize_(design.autoSize), backColor_(design.backColor),
+      surface_(std::make_unique<Bitmap32>(0, 0)) {
+    RegisterPictureBoxClass();
+    // The name doubles as window text so that the box can be found from outside.
+    Create(kPictureBoxClass, WS_CLIPCHILDREN | WS_CLIPSIBLINGS, border_ ? WS_EX_CLIENTEDGE : 0,
+           name_, design.left, design.top, design.width, design.height, design.visible);
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    ResizeSurface(client.right, client.bottom);
+    Cls();
+    AllBoxes().push_back(this);
+}
+
+PictureBox::~PictureBox() {
+    auto &boxes = AllBoxes();
+    boxes.erase(std::remove(boxes.begin(), boxes.end(), this), boxes.end());
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+}
+
+void PictureBox::ResizeSurface(int width, int height) {
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    if (width == surfaceWidth_ && height == surfaceHeight_) return;
+    // The drawing survives a resize; new area takes the background colour.
+    auto next = std::make_unique<Bitmap32>(width, height);
+    next->Fill(BgrxFromColor(ResolveColor(backColor_)));
+    next->CopyFrom(*surface_);
+    surface_ = std::move(next);
+    bits_ = surface_->Bits();
+    surfaceWidth_ = width;
+    surfaceHeight_ = height;
+}
+
+void PictureBox::Cls() {
+    surface_->Fill(BgrxFromColor(ResolveColor(backColor_)));
+    InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void PictureBox::SetBackColor(int32_t color) {
+    backColor_ = color;
+    Cls();
+}
+
+void PictureBox::SetPicture(const platform::Picture &picture) {
+    picture_ = picture;
+    if (autoSize_ && !picture.Empty()) {
+        RECT frame{0, 0, picture.Width(), picture.Height()};
+        AdjustWindowRectEx(&frame, DWORD(GetWindowLongW(hwnd_, GWL_STYLE)), FALSE,
+                           DWORD(GetWindowLongW(hwnd_, GWL_EXSTYLE)));
+        ApplyRect(rect_.left, rect_.top, frame.right - frame.left, frame.bottom - frame.top);
+    }
+    surface_->Fill(BgrxFromColor(ResolveColor(backColor_)));
+    if (const Bitmap32 *b = picture.Bitmap()) surface_->CopyFrom(*b);
+    InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+platform::Picture PictureBox::Image() const {
+    auto copy = std::make_shared<Bitmap32>(surfaceWidth_, surfaceHeight_);
+    copy->CopyFrom(*surface_);
+    return platform::Picture(std::move(copy));
+}
+
+void PictureBox::PaintPicture(const platform::Picture &picture, double x, double y, double width,
+                              double height, double srcX, double srcY, double srcWidth,
+                              double srcHeight, DWORD rasterOp) {
+    const Bitmap32 *src = picture.Bitmap();
+    if (!src) throw RuntimeError(kInvalidPicture);
+    auto px = [this](double v) { return int(RoundHalfEven(v / UnitsPerPixelX())); };
+    auto py = [this](double v) { return int(RoundHalfEven(v / UnitsPerPixelY())); };
+    StretchBlt(surface_->Dc(), px(x), py(y), px(width), py(height), src->Dc(), px(srcX),
+               py(srcY), px(srcWidth), py(srcHeight), rasterOp);
+    GdiFlush();
+    InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+double PictureBox::ScaleWidth() const { return surfaceWidth_ * UnitsPerPixelX(); }
+double PictureBox::ScaleHeight() const { return surfaceHeight_ * UnitsPerPixelY(); }
+
+void PictureBox::Refresh() {
+    dirty_ = false;
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+void PictureBox::InvalidateDrawn() {
+    for (PictureBox *b : AllBoxes())
+        if (b->dirty_) {
+            b->dirty_ = false;
+            if (b->visible_) InvalidateRect(b->hwnd_, nullptr, FALSE);
+        }
+}
+
+void PictureBox::MouseEvent(const std::function<void(int, int, double, double)> &handler,
+                            int button, WPARAM, LPARAM lp) {
+    if (handler)
+        handler(button, ShiftState(), GET_X_LPARAM(lp) * UnitsPerPixelX(),
+                GET_Y_LPARAM(lp) * UnitsPerPixelY());
+}
+
+LRESULT PictureBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT result = 0;
+    if (DispatchToControl(msg, wp, lp, result)) return result;
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1; // the persistent image covers the whole client area
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd_, &ps);
+        BitBlt(dc, 0, 0, surfaceWidth_, surfaceHeight_, surface_->Dc(), 0, 0, SRCCOPY);
+        PaintWindowless(dc);
+        EndPaint(hwnd_, &ps);
+        return 0;
+    }
+    case WM_SIZE: {
+        RECT window;
+        GetWindowRect(hwnd_, &window);
+        MapWindowPoints(HWND_DESKTOP, GetParent(hwnd_), reinterpret_cast<POINT *>(&window), 2);
+        rect_ = window;
+        ResizeSurface(LOWORD(lp), HIWORD(lp));
+        if (Resize) Resize();
+        return 0;
+    }
+    case WM_SETCURSOR:
+        if (MousePointer() == 11) {
+            SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+            return TRUE;
+        }
+        break;
+    case WM_LBUTTONDOWN:
+        MouseEvent(MouseDown, vbLeftButton, wp, lp);
+        return 0;
+    case WM_RBUTTONDOWN:
+        MouseEvent(MouseDown, vbRightButton, wp, lp);
+        return 0;
+    case WM_MBUTTONDOWN:
+        MouseEvent(MouseDown, vbMiddleButton, wp, lp);
+        return 0;
+    case WM_LBUTTONUP:
+        MouseEvent(MouseUp, vbLeftButton, wp, lp);
+        return 0;
+    case WM_RBUTTONUP:
+        MouseEvent(MouseUp, vbRightButton, wp, lp);
+        return 0;
+    case WM_MBUTTONUP:
+        MouseEvent(MouseUp, vbMiddleButton, wp, lp);
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        if (DblClick) DblClick();
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+} // namespace mirolt::platform

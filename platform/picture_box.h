@@ -1,0 +1,100 @@
+#pragma once
+// The picture box: a window showing a persistent image held in a 32-bit DIB section, so
+// that Point and PSet are memory accesses and outside code can draw through hDC.
+#include "forms.h"
+#include "picture.h"
+
+#include "color.h"
+
+namespace mirolt::platform {
+
+struct PictureBoxDesign {
+    double left = 0, top = 0, width = 0, height = 0; // container units
+    bool border = false;                             // fixed single
+    bool autoSize = false;                           // sizes itself to its picture
+    ScaleMode scale = ScaleMode::Pixels;
+    int32_t backColor = SystemColor(COLOR_BTNFACE);
+    bool visible = true;
+};
+
+// Mouse buttons and shift keys of mouse events.
+enum : int { vbLeftButton = 1, vbRightButton = 2, vbMiddleButton = 4 };
+
+class PictureBox : public Control, public Container {
+public:
+    PictureBox(Container &parent, std::wstring name, const PictureBoxDesign &design);
+    ~PictureBox() override;
+
+    HWND Hwnd() const override { return Control::Hwnd(); }
+    ScaleMode Scale() const override { return scale_; }
+
+    // Colour of a pixel of the persistent image, or -1 outside the drawing area.
+    int32_t Point(int x, int y) const {
+        if (unsigned(x) < unsigned(surfaceWidth_) && unsigned(y) < unsigned(surfaceHeight_))
+            return ColorFromBgrx(bits_[size_t(y) * size_t(surfaceWidth_) + size_t(x)]);
+        return -1;
+    }
+    // Sets one pixel of the persistent image; points outside are ignored.
+    void PSet(int x, int y, int32_t color) {
+        if (unsigned(x) < unsigned(surfaceWidth_) && unsigned(y) < unsigned(surfaceHeight_)) {
+            bits_[size_t(y) * size_t(surfaceWidth_) + size_t(x)] = BgrxFromColor(color);
+            dirty_ = true;
+        }
+    }
+    // Clears the persistent image to the background colour.
+    void Cls();
+
+    const platform::Picture &GetPicture() const { return picture_; }
+    // Replaces the picture: the persistent image becomes the picture on the background,
+    // and a box that sizes itself takes the picture's size plus its border.
+    void SetPicture(const platform::Picture &picture);
+    // A picture of the current persistent image (picture plus drawing).
+    platform::Picture Image() const;
+    // Device context of the persistent image; outside code may read and draw through it.
+    HDC hDC() const { return surface_->Dc(); }
+
+    // Draws (part of) a picture into the persistent image with a raster-operation code.
+    void PaintPicture(const platform::Picture &picture, double x, double y, double width,
+                      double height, double srcX, double srcY, double srcWidth,
+                      double srcHeight, DWORD rasterOp = SRCCOPY);
+
+    // Inner drawing area in the box's own units.
+    double ScaleWidth() const;
+    double ScaleHeight() const;
+
+    int32_t BackColor() const { return backColor_; }
+    void SetBackColor(int32_t color);
+    bool AutoSize() const { return autoSize_; }
+    bool HasBorder() const { return border_; }
+
+    // Repaints the box now with its persistent image.
+    void Refresh();
+    // Repaints every box drawn into by PSet since its last paint (run at each pump).
+    static void InvalidateDrawn();
+
+    std::function<void()> Resize;
+    std::function<void(int button, int shift, double x, double y)> MouseDown;
+    std::function<void(int button, int shift, double x, double y)> MouseUp;
+    std::function<void()> DblClick;
+
+    // Window procedure of every picture box (registered class "MiroltPictureBox").
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+
+private:
+    void ResizeSurface(int width, int height);
+    void MouseEvent(const std::function<void(int, int, double, double)> &handler, int button,
+                    WPARAM wp, LPARAM lp);
+
+    ScaleMode scale_;
+    bool border_;
+    bool autoSize_;
+    int32_t backColor_;
+    platform::Picture picture_;
+    std::unique_ptr<Bitmap32> surface_;
+    uint32_t *bits_ = nullptr;
+    int surfaceWidth_ = 0;
+    int surfaceHeight_ = 0;
+    bool dirty_ = false;
+};
+
+} // namespace mirolt::platform

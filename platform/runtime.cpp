@@ -1,0 +1,200 @@
+#include "runtime.h"
+
+#include "forms.h"
+#include "picture_box.h"
+#include "vb_error.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <optional>
+
+namespace mirolt::platform {
+
+namespace detail {
+std::function<void()> *g_yieldHook = nullptr;
+uint32_t g_yieldCountdown = 1;
+} // namespace detail
+
+namespace {
+
+std::function<void()> g_hookStorage;
+std::function<void()> g_endHook;
+std::optional<std::wstring> g_commandLineOverride;
+int g_mousePointer = 0;
+
+struct YieldClock {
+    LARGE_INTEGER frequency{};
+    int64_t lastPump = 0;
+    int64_t lastCheck = 0;
+    uint32_t interval = 64; // calls between clock reads, adapted to the caller's pace
+    YieldStats stats;
+    YieldClock() {
+        QueryPerformanceFrequency(&frequency);
+        lastPump = lastCheck = Now();
+    }
+    int64_t Now() const {
+        LARGE_INTEGER t;
+        QueryPerformanceCounter(&t);
+        return t.QuadPart;
+    }
+    double Ms(int64_t ticks) const { return double(ticks) * 1000.0 / double(frequency.QuadPart); }
+};
+
+YieldClock &Clock() {
+    static YieldClock clock;
+    return clock;
+}
+
+void NotePump(YieldClock &c, int64_t now) {
+    c.stats.maxGapMs = std::max(c.stats.maxGapMs, c.Ms(now - c.lastPump));
+    ++c.stats.pumps;
+}
+
+} // namespace
+
+void detail::YieldSlow() {
+    YieldClock &c = Clock();
+    const int64_t now = c.Now();
+    ++c.stats.calls;
+    // Keep clock reads about every 1 ms of caller work, however heavy each call is.
+    const double sinceCheck = c.Ms(now - c.lastCheck);
+    if (sinceCheck > 2.0 && c.interval > 1) c.interval /= 2;
+    else if (sinceCheck < 0.5 && c.interval < 4096) c.interval *= 2;
+    c.lastCheck = now;
+    g_yieldCountdown = c.interval;
+    if (c.Ms(now - c.lastPump) >= 10.0) {
+        NotePump(c, now);
+        PumpMessages();
+        c.lastPump = c.Now();
+    }
+}
+
+void PumpMessages() {
+    PictureBox::InvalidateDrawn();
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) EndProgram();
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    ReleaseUnloadedForms();
+}
+
+void SetYieldHook(std::function<void()> hook) {
+    g_hookStorage = std::move(hook);
+    detail::g_yieldHook = g_hookStorage ? &g_hookStorage : nullptr;
+}
+
+YieldStats GetYieldStats() { return Clock().stats; }
+
+void ResetYieldStats() {
+    YieldClock &c = Clock();
+    c.stats = {};
+    c.lastPump = c.lastCheck = c.Now();
+}
+
+void SetMousePointer(int pointer) {
+    g_mousePointer = pointer;
+    SetCursor(LoadCursorW(nullptr, pointer == 11 ? IDC_WAIT : IDC_ARROW));
+}
+
+int MousePointer() { return g_mousePointer; }
+
+void EndProgram() {
+    if (g_endHook) {
+        g_endHook();
+        throw ProgramEnded{};
+    }
+    ExitProcess(0);
+}
+
+void SetEndHook(std::function<void()> hook) { g_endHook = std::move(hook); }
+
+std::wstring AppPath() {
+    wchar_t path[MAX_PATH * 4];
+    const DWORD n = GetModuleFileNameW(nullptr, path, DWORD(std::size(path)));
+    std::wstring p(path, n);
+    const size_t slash = p.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : p.substr(0, slash);
+}
+
+std::wstring CommandLine() {
+    if (g_commandLineOverride) return *g_commandLineOverride;
+    const wchar_t *p = GetCommandLineW();
+    // Skip the program's name, quoted or not, then the blanks after it.
+    if (*p == L'"') {
+        ++p;
+        while (*p && *p != L'"') ++p;
+        if (*p == L'"') ++p;
+    } else {
+        while (*p && *p != L' ' && *p != L'\t') ++p;
+    }
+    while (*p == L' ' || *p == L'\t') ++p;
+    return p;
+}
+
+void SetCommandLineForTesting(std::wstring text) { g_commandLineOverride = std::move(text); }
+
+std::wstring UCase(std::wstring text) {
+    if (!text.empty()) CharUpperBuffW(text.data(), DWORD(text.size()));
+    return text;
+}
+
+namespace {
+std::wstring SettingsKey(const std::wstring &app, const std::wstring &section) {
+    std::wstring key = L"Software\\VB and VBA Program Settings\\" + app;
+    if (!section.empty()) key += L"\\" + section;
+    return key;
+}
+} // namespace
+
+std::wstring GetSetting(const std::wstring &app, const std::wstring &section,
+                        const std::wstring &key, const std::wstring &defaultValue) {
+    wchar_t buf[1024];
+    DWORD size = sizeof(buf);
+    DWORD type = 0;
+    if (RegGetValueW(HKEY_CURRENT_USER, SettingsKey(app, section).c_str(), key.c_str(),
+                     RRF_RT_REG_SZ, &type, buf, &size) != ERROR_SUCCESS)
+        return defaultValue;
+    return buf;
+}
+
+void SaveSetting(const std::wstring &app, const std::wstring &section, const std::wstring &key,
+                 const std::wstring &value) {
+    HKEY h = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, SettingsKey(app, section).c_str(), 0, nullptr, 0,
+                        KEY_WRITE, nullptr, &h, nullptr) != ERROR_SUCCESS)
+        throw RuntimeError(kInvalidProcedureCall);
+    const LONG rc = RegSetValueExW(h, key.c_str(), 0, REG_SZ,
+                                   reinterpret_cast<const BYTE *>(value.c_str()),
+                                   DWORD((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(h);
+    if (rc != ERROR_SUCCESS) throw RuntimeError(kInvalidProcedureCall);
+}
+
+void DeleteSetting(const std::wstring &app, const std::wstring &section) {
+    RegDeleteTreeW(HKEY_CURRENT_USER, SettingsKey(app, section).c_str());
+}
+
+int TwipsPerPixelX() {
+    static const int v = [] {
+        HDC dc = GetDC(nullptr);
+        const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
+        ReleaseDC(nullptr, dc);
+        return dpi > 0 ? 1440 / dpi : 15;
+    }();
+    return v;
+}
+
+int TwipsPerPixelY() {
+    static const int v = [] {
+        HDC dc = GetDC(nullptr);
+        const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+        ReleaseDC(nullptr, dc);
+        return dpi > 0 ? 1440 / dpi : 15;
+    }();
+    return v;
+}
+
+} // namespace mirolt::platform

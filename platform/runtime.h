@@ -1,0 +1,70 @@
+#pragma once
+// Process-wide services of the runtime: the yield, the mouse pointer, ending the
+// program, the program folder, the command line and the per-user settings store.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace mirolt::platform {
+
+namespace detail {
+extern std::function<void()> *g_yieldHook;
+extern uint32_t g_yieldCountdown;
+void YieldSlow();
+} // namespace detail
+
+// The yield to the event loop (DoEvents). Called once per pixel by long operations, so the
+// common path is a counter: the queue is pumped only when about 10 ms have passed.
+inline void DoEvents() {
+    if (detail::g_yieldHook) [[unlikely]]
+        (*detail::g_yieldHook)();
+    if (--detail::g_yieldCountdown == 0) [[unlikely]]
+        detail::YieldSlow();
+}
+
+// Sees every DoEvents call (tests: "click Cancel during the yield after pixel k").
+// An empty function removes the hook.
+void SetYieldHook(std::function<void()> hook);
+
+// Delivers every pending message now, whatever the time since the last pump.
+void PumpMessages();
+
+struct YieldStats {
+    uint64_t calls = 0;  // DoEvents calls that reached the slow path check
+    uint64_t pumps = 0;  // real message pumps
+    double maxGapMs = 0; // longest time between two pumps since the reset
+};
+YieldStats GetYieldStats();
+void ResetYieldStats();
+
+// Screen.MousePointer: 11 hourglass over the whole program, 0 default.
+void SetMousePointer(int pointer);
+int MousePointer();
+
+// Ends the program at once, saving nothing. With an end hook installed (tests) the hook
+// runs and ProgramEnded is thrown instead, unwinding to the test.
+struct ProgramEnded {};
+[[noreturn]] void EndProgram();
+void SetEndHook(std::function<void()> hook);
+
+// Folder of the running program, without a trailing backslash.
+std::wstring AppPath();
+// Command: what follows the program's name on the command line, as one string.
+std::wstring CommandLine();
+// For tests: the text that CommandLine returns from now on.
+void SetCommandLineForTesting(std::wstring text);
+std::wstring UCase(std::wstring text);
+
+// Per-user settings store (GetSetting/SaveSetting): text values under the user's
+// registry, by application, section and key.
+std::wstring GetSetting(const std::wstring &app, const std::wstring &section,
+                        const std::wstring &key, const std::wstring &defaultValue = {});
+void SaveSetting(const std::wstring &app, const std::wstring &section, const std::wstring &key,
+                 const std::wstring &value);
+void DeleteSetting(const std::wstring &app, const std::wstring &section = {});
+
+// Twips in one screen pixel (15 at 96 DPI).
+int TwipsPerPixelX();
+int TwipsPerPixelY();
+
+} // namespace mirolt::platform

@@ -1,0 +1,41 @@
+#include "color.h"
+#include "vb_error.h"
+#include "vb_numeric.h"
+
+#include <gtest/gtest.h>
+
+using namespace mirolt;
+
+TEST(VbNumeric, RoundsHalvesToEven) {
+    EXPECT_EQ(CInt(0.5), 0);
+    EXPECT_EQ(CInt(1.5), 2);
+    EXPECT_EQ(CInt(2.5), 2);
+    EXPECT_EQ(CInt(-2.5), -2);
+    EXPECT_EQ(CInt(1.02), 1);
+    EXPECT_EQ(CInt(2.51), 3);
+    EXPECT_EQ(CLng(-0.5), 0);
+}
+
+TEST(VbNumeric, OverflowRaisesErrorSix) {
+    EXPECT_EQ(CInt(32767.4), 32767);
+    EXPECT_EQ(CInt(-32768.0), -32768);
+    try {
+        CInt(32767.5); // rounds to 32768
+        FAIL();
+    } catch (const RuntimeError &e) {
+        EXPECT_EQ(e.Number(), kOverflow);
+    }
+    EXPECT_THROW(CLng(2147483648.0), RuntimeError);
+    EXPECT_EQ(MulInt(-50, 655), -32750);
+    EXPECT_THROW(MulInt(-50, 656), RuntimeError);
+}
+
+TEST(Color, SplitAndCompose) {
+    EXPECT_EQ(Rgb(1, 2, 3), 0x030201);
+    EXPECT_EQ(RedOf(-1), 255);
+    EXPECT_EQ(GreenOf(-1), 255);
+    EXPECT_EQ(BlueOf(-1), 255);
+    const int32_t c = Rgb(10, 200, 30);
+    EXPECT_EQ(ColorFromBgrx(BgrxFromColor(c)), c);
+    EXPECT_EQ(BgrxFromColor(Rgb(0x11, 0x22, 0x33)), 0x112233u); // DIB byte order B,G,R
+}

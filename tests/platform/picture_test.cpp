@@ -1,0 +1,181 @@
+#include "picture.h"
+#include "picture_box.h"
+#include "vb_error.h"
+
+#include "picture_files.h"
+
+#include <gtest/gtest.h>
+
+using namespace mirolt;
+using namespace mirolt::platform;
+using mirolt::test::PatternColor;
+using mirolt::test::TempFolder;
+
+namespace {
+
+class Host : public Form {
+public:
+    Host() : Form(FormDesign{L"host", 6000, 4000, BorderStyle::Sizable, ScaleMode::Pixels}) {}
+};
+
+int ErrorOf(const std::function<void()> &f) {
+    try {
+        f();
+    } catch (const RuntimeError &e) {
+        return e.Number();
+    }
+    return 0;
+}
+
+std::string BmpHeader(int32_t width, int32_t height, uint16_t bits = 24) {
+    std::string h(54, '\0');
+    auto put32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) h[at + i] = char((v >> (8 * i)) & 0xFF);
+    };
+    h[0] = 'B';
+    h[1] = 'M';
+    put32(2, 54);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, uint32_t(width));
+    put32(22, uint32_t(height));
+    h[26] = 1;
+    h[28] = char(bits);
+    return h;
+}
+
+} // namespace
+
+TEST(PictureBox, PointAndPSetWorkOnThePersistentImage) {
+    Host host;
+    PictureBoxDesign d;
+    d.width = 10;
+    d.height = 8;
+    d.backColor = SystemColor(COLOR_CAPTIONTEXT);
+    PictureBox box(host, L"box", d);
+    EXPECT_EQ(box.ScaleWidth(), 10);
+    EXPECT_EQ(box.Point(3, 4), ResolveColor(SystemColor(COLOR_CAPTIONTEXT)));
+    box.PSet(3, 4, Rgb(1, 2, 3));
+    EXPECT_EQ(box.Point(3, 4), Rgb(1, 2, 3));
+    // Outside the drawing area: -1, and writes are ignored.
+    EXPECT_EQ(box.Point(10, 0), -1);
+    EXPECT_EQ(box.Point(0, 8), -1);
+    EXPECT_EQ(box.Point(-1, 0), -1);
+    box.PSet(-1, 0, 0);
+    box.PSet(10, 7, 0);
+    box.SetBackColor(Rgb(9, 9, 9));
+    box.PSet(0, 0, 0);
+    box.Cls();
+    EXPECT_EQ(box.Point(0, 0), Rgb(9, 9, 9));
+    EXPECT_EQ(box.Point(9, 7), Rgb(9, 9, 9));
+}
+
+TEST(PictureBox, DrawingThroughHdcIsSeenByPoint) {
+    Host host;
+    PictureBoxDesign d;
+    d.width = 20;
+    d.height = 20;
+    PictureBox box(host, L"box", d);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    RECT r{2, 2, 5, 5};
+    FillRect(box.hDC(), &r, red);
+    DeleteObject(red);
+    EXPECT_EQ(box.Point(2, 2), Rgb(255, 0, 0));
+    EXPECT_EQ(box.Point(4, 4), Rgb(255, 0, 0));
+    EXPECT_NE(box.Point(5, 5), Rgb(255, 0, 0));
+}
+
+TEST(PictureBox, AutoSizeTakesPictureSizePlusBorderAndRaisesResize) {
+    Host host;
+    PictureBoxDesign d;
+    d.border = true;
+    d.autoSize = true;
+    PictureBox box(host, L"box", d);
+    int resizes = 0;
+    box.Resize = [&] { ++resizes; };
+    TempFolder dir;
+    test::WriteBmp(dir.File(L"p.bmp"), 30, 20);
+    box.SetPicture(LoadPicture(dir.File(L"p.bmp")));
+    EXPECT_GE(resizes, 1);
+    EXPECT_EQ(box.ScaleWidth(), 30);
+    EXPECT_EQ(box.ScaleHeight(), 20);
+    const double border = box.Width() - box.ScaleWidth();
+    EXPECT_GT(border, 0);
+    EXPECT_EQ(box.Height() - box.ScaleHeight(), border);
+    EXPECT_EQ(box.Point(29, 19), PatternColor(29, 19));
+    // Image holds picture plus drawing, independent of later drawing.
+    box.PSet(0, 0, Rgb(0, 0, 255));
+    Picture image = box.Image();
+    box.PSet(0, 0, Rgb(255, 0, 0));
+    EXPECT_EQ(image.Width(), 30);
+    EXPECT_EQ(ColorFromBgrx(image.Bitmap()->Bits()[0]), Rgb(0, 0, 255));
+    EXPECT_NE(image.Handle(), 0);
+    EXPECT_EQ(Picture().Handle(), 0);
+    // Growing keeps the drawing and fills the new area with the background.
+    box.SetWidth(box.Width() + 5);
+    EXPECT_EQ(box.Point(0, 0), Rgb(255, 0, 0));
+    EXPECT_EQ(box.Point(32, 0), ResolveColor(box.BackColor()));
+}
+
+TEST(PictureFiles, BmpAndJpegLoad) {
+    TempFolder dir;
+    test::WriteBmp(dir.File(L"a.bmp"), 17, 9);
+    Picture bmp = LoadPicture(dir.File(L"a.bmp"));
+    ASSERT_EQ(bmp.Width(), 17);
+    ASSERT_EQ(bmp.Height(), 9);
+    EXPECT_EQ(ColorFromBgrx(bmp.Bitmap()->Bits()[16 + 8 * 17]), PatternColor(16, 8));
+
+    test::WriteJpeg(dir.File(L"b.jpg"), 32, 24, [](int, int) { return Rgb(200, 100, 50); });
+    Picture jpg = LoadPicture(dir.File(L"b.jpg"));
+    ASSERT_EQ(jpg.Width(), 32);
+    const int32_t c = ColorFromBgrx(jpg.Bitmap()->Bits()[5]);
+    EXPECT_NEAR(RedOf(c), 200, 6);
+    EXPECT_NEAR(GreenOf(c), 100, 6);
+    EXPECT_NEAR(BlueOf(c), 50, 6);
+
+    EXPECT_TRUE(LoadPicture(L"").Empty());
+}
+
+TEST(PictureFiles, BadFilesRaiseErrorsWithoutCrashing) {
+    TempFolder dir;
+    EXPECT_EQ(ErrorOf([&] { LoadPicture(dir.File(L"missing.bmp")); }), kFileNotFound);
+    EXPECT_EQ(ErrorOf([&] { LoadPicture(dir.Path()); }), kFileNotFound); // a folder
+    test::WriteBytes(dir.File(L"empty.bmp"), "");
+    EXPECT_EQ(ErrorOf([&] { LoadPicture(dir.File(L"empty.bmp")); }), kInvalidPicture);
+    test::WriteBytes(dir.File(L"text.bmp"), "this is not a picture at all");
+    EXPECT_EQ(ErrorOf([&] { LoadPicture(dir.File(L"text.bmp")); }), kInvalidPicture);
+    // A header promising far more pixels than the file holds or memory allows.
+    test::WriteBytes(dir.File(L"huge.bmp"), BmpHeader(60000, 60000) + std::string(64, 'x'));
+    EXPECT_NE(ErrorOf([&] { LoadPicture(dir.File(L"huge.bmp")); }), 0);
+    test::WriteBytes(dir.File(L"wide.bmp"), BmpHeader(2000000, 1) + std::string(64, 'x'));
+    EXPECT_NE(ErrorOf([&] { LoadPicture(dir.File(L"wide.bmp")); }), 0);
+    // Truncated pixel data.
+    test::WriteBmp(dir.File(L"whole.bmp"), 64, 64);
+    const std::string whole = test::ReadBytes(dir.File(L"whole.bmp"));
+    test::WriteBytes(dir.File(L"cut.bmp"), whole.substr(0, 54 + 100));
+    EXPECT_NE(ErrorOf([&] { LoadPicture(dir.File(L"cut.bmp")); }), 0);
+    test::WriteBytes(dir.File(L"cut.jpg"), std::string("\xFF\xD8\xFF\xE0", 4));
+    EXPECT_NE(ErrorOf([&] { LoadPicture(dir.File(L"cut.jpg")); }), 0);
+}
+
+TEST(PictureFiles, SaveWritesBmpAndNeverLeavesAPartialFile) {
+    TempFolder dir;
+    test::WriteBmp(dir.File(L"src.bmp"), 13, 7);
+    const Picture pic = LoadPicture(dir.File(L"src.bmp"));
+    SavePicture(pic, dir.File(L"out"));
+    const Picture back = LoadPicture(dir.File(L"out"));
+    ASSERT_EQ(back.Width(), 13);
+    for (int i = 0; i < 13 * 7; ++i) ASSERT_EQ(back.Bitmap()->Bits()[i], pic.Bitmap()->Bits()[i]);
+
+    // A failed write keeps the old file and leaves nothing behind.
+    test::WriteBytes(dir.File(L"keep.bmp"), "old contents");
+    SetFileAttributesW(dir.File(L"keep.bmp").c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_NE(ErrorOf([&] { SavePicture(pic, dir.File(L"keep.bmp")); }), 0);
+    SetFileAttributesW(dir.File(L"keep.bmp").c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(test::ReadBytes(dir.File(L"keep.bmp")), "old contents");
+    EXPECT_NE(ErrorOf([&] { SavePicture(pic, dir.File(L"no such folder\\x.bmp")); }), 0);
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(dir.File(L"*.tmp").c_str(), &fd);
+    EXPECT_EQ(h, INVALID_HANDLE_VALUE) << "temporary file left behind";
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
+}

@@ -1,0 +1,60 @@
+#pragma once
+// A scripted stand-in for everything that waits for a person. Each prompt is recorded;
+// answers are taken from the script in order, and a prompt nobody scripted fails the test
+// instead of waiting.
+#include "prompts.h"
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace mirolt::test {
+
+struct SeenPrompt {
+    enum class Kind { MsgBox, OpenDialog, SaveDialog, Popup } kind;
+    std::wstring text; // message, or the pop-up menu's name
+    int buttons = 0;
+    std::wstring title;
+    platform::FileDialogRequest request;
+};
+
+class FakePrompts : public platform::Prompts {
+public:
+    FakePrompts() { platform::SetPrompts(this); }
+    ~FakePrompts() override { platform::SetPrompts(nullptr); }
+
+    // Script the next answers.
+    FakePrompts &AnswerMsgBox(int answer) { return Push(Answer{answer}); }
+    FakePrompts &ChooseFile(std::wstring path) { return Push(Answer{FileAnswer{std::move(path)}}); }
+    FakePrompts &CancelFile() { return Push(Answer{FileAnswer{std::nullopt}}); }
+    FakePrompts &ChooseMenu(std::wstring itemName) {
+        return Push(Answer{PopupAnswer{std::move(itemName)}});
+    }
+
+    std::vector<SeenPrompt> seen;
+    bool ScriptDone() const { return script_.empty(); }
+    // The texts of the message boxes seen, in order.
+    std::vector<std::wstring> Messages() const;
+
+    int MsgBox(const std::wstring &prompt, int buttons, const std::wstring &title) override;
+    std::optional<std::wstring> FileDialog(const platform::FileDialogRequest &request) override;
+    platform::MenuItem *PopupMenu(platform::MenuItem &menu) override;
+
+private:
+    struct FileAnswer {
+        std::optional<std::wstring> path;
+    };
+    struct PopupAnswer {
+        std::wstring item; // empty: dismissed
+    };
+    using Answer = std::variant<int, FileAnswer, PopupAnswer>;
+    FakePrompts &Push(Answer a) {
+        script_.push_back(std::move(a));
+        return *this;
+    }
+    std::deque<Answer> script_;
+};
+
+} // namespace mirolt::test

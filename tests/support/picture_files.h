@@ -1,0 +1,31 @@
+#pragma once
+// Picture files and folders made by the tests themselves.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace mirolt::test {
+
+// Colour (0x00BBGGRR) of the test pattern at a point.
+int32_t PatternColor(int x, int y);
+
+void WriteBmp(const std::wstring &path, int width, int height,
+              const std::function<int32_t(int, int)> &color = PatternColor);
+void WriteJpeg(const std::wstring &path, int width, int height,
+               const std::function<int32_t(int, int)> &color = PatternColor);
+void WriteBytes(const std::wstring &path, const std::string &bytes);
+std::string ReadBytes(const std::wstring &path);
+
+// A fresh folder under the temporary folder, removed with its files at destruction.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    const std::wstring &Path() const { return path_; }
+    std::wstring File(const std::wstring &name) const { return path_ + L"\\" + name; }
+
+private:
+    std::wstring path_;
+};
+
+} // namespace mirolt::test
