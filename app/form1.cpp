@@ -156,6 +156,24 @@ void Form1::WireEvents() {
     Picture6.Resize = [this] { Picture6_Resize(); };
     Picture3.Resize = [this] { Picture3_Resize(); };
     End.Click = [this] { End_Click(); };
+    Mono.Click = [this] { Mono_Click(); };
+    Hanten.Click = [this] { Hanten_Click(); };
+    MakeMask.Click = [this] { MakeMask_Click(); };
+    Sepia.Click = [this] { Sepia_Click(); };
+    Light.Click = [this] { Light_Click(); };
+    Color.Click = [this] { Color_Click(); };
+    OnlyMono.Click = [this] { Mono_Click(); };
+    OnlyHantenn.Click = [this] { Hanten_Click(); };
+    OnlyMask.Click = [this] { MakeMask_Click(); };
+    OnlySepia.Click = [this] { Sepia_Click(); };
+    OnlyLight.Click = [this] { Light_Click(); };
+    OnlyColor.Click = [this] { Color_Click(); };
+}
+
+void Form1::PublishResult() {
+    Picture3.SetPicture(Picture2.Image());
+    Picture3.SetVisible(true);
+    for (MenuItem *m : {&Idou, &Copy, &Save, &JPEGSave}) m->SetEnabled(true);
 }
 
 void Form1::Form_Load() {

@@ -46,6 +46,23 @@ public:
     void SetupImageScrollBars();
     void SetupResultScrollBars();
 
+    // Result publication: Picture3 shows Picture2.Image and the result menus come on.
+    void PublishResult();
+
+    // Whole-picture operations from Picture1 into Picture2 (defined with the filters).
+    void MakeGrayscale();
+    void InvertColors();
+    void MakeMaskImage();
+    void MakeSepia();
+    void RunColorEdit(const int32_t &Red, const int32_t &Green, const int32_t &Blue);
+    void RunLightEdit(const int32_t &Akarusa);
+    void Mono_Click();
+    void Hanten_Click();
+    void MakeMask_Click();
+    void Sepia_Click();
+    void Light_Click();
+    void Color_Click();
+
     void Command1_Click();
     void HScroll1_Change();
     void VScroll1_Change();
