@@ -1,8 +1,11 @@
 #include "form1.h"
 
+#include "clipboard.h"
 #include "layout.h"
 #include "runtime.h"
 #include "vb_error.h"
+
+#include <shellapi.h>
 
 namespace mirolt::app {
 namespace {
@@ -168,6 +171,30 @@ void Form1::WireEvents() {
     OnlySepia.Click = [this] { Sepia_Click(); };
     OnlyLight.Click = [this] { Light_Click(); };
     OnlyColor.Click = [this] { Color_Click(); };
+
+    FileOpen.Click = [this] { FileOpen_Click(); };
+    OnlyOpen.Click = [this] { OnlyOpen_Click(); };
+    Save.Click = [this] { Save_Click(); };
+    OnlyBMP.Click = [this] { Save_Click(); };
+    Copy.Click = [this] { Copy_Click(); };
+    OnlyCopy.Click = [this] { Copy_Click(); };
+    Load.Click = [this] { Load_Click(); };
+    OnlyClipOpen.Click = [this] { Load_Click(); };
+    Clip.Click = [this] { Clip_Click(); };
+    Idou.Click = [this] { Idou_Click(); };
+    OnlyIdou.Click = [this] { Idou_Click(); };
+    GoHP.Click = [this] { GoHP_Click(); };
+    Picture5.MouseUp = [this](int b, int s, double x, double y) { Picture5_MouseUp(b, s, x, y); };
+    Picture6.MouseUp = [this](int b, int s, double x, double y) { Picture6_MouseUp(b, s, x, y); };
+    Picture3.MouseUp = [this](int b, int s, double x, double y) { Picture3_MouseUp(b, s, x, y); };
+    Picture3.DblClick = [this] { Picture3_DblClick(); };
+    platform::EnableDrop(Picture5, [this](const platform::DataObject &d) { Picture5_OLEDragDrop(d); });
+    platform::EnableDrop(Picture6, [this](const platform::DataObject &d) { Picture6_OLEDragDrop(d); });
+}
+
+Form1::~Form1() {
+    platform::DisableDrop(Picture5);
+    platform::DisableDrop(Picture6);
 }
 
 void Form1::PublishResult() {
@@ -284,6 +311,25 @@ void Form1::EnterPictureLoadedState(bool fromImage) {
 }
 
 void Form1::End_Click() { platform::EndProgram(); }
+
+// The source pane re-probes the clipboard for every button; only the right one opens
+// its pop-up.
+void Form1::Picture5_MouseUp(int button, int, double, double) {
+    OnlyClipOpen.SetEnabled(platform::ClipboardGetBitmap().Handle() != 0);
+    if (button == platform::vbRightButton) PopupMenu(OpenOnly);
+}
+
+void Form1::Picture6_MouseUp(int button, int, double, double) {
+    if (button == platform::vbRightButton) PopupMenu(OnlySyori);
+}
+
+void Form1::Picture3_MouseUp(int button, int, double, double) {
+    if (button == platform::vbRightButton) PopupMenu(OnlyHozon);
+}
+
+void Form1::Picture3_DblClick() { Idou_Click(); }
+
+void Form1::GoHP_Click() { ShellExecuteA(Hwnd(), "open", kHomePage, "", "", SW_SHOW); }
 
 // Closing the main window by any means ends the program at once, asking nothing.
 void Form1::Form_QueryUnload(int &, int) { platform::EndProgram(); }

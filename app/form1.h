@@ -2,6 +2,7 @@
 // Form1: the main window with the source pane (left) and the result pane (right).
 #include "common_dialog.h"
 #include "controls.h"
+#include "drop.h"
 #include "menu.h"
 #include "picture_box.h"
 
@@ -10,6 +11,7 @@ namespace mirolt::app {
 class Form1 : public platform::Form {
 public:
     Form1();
+    ~Form1() override;
 
     // The cancel flag of long operations: True asks the running one to stop.
     bool Run = false;
@@ -72,6 +74,29 @@ public:
     void Picture3_Resize();
     void End_Click();
 
+    // Pictures in and out.
+    void OpenPictureFile();
+    void LoadPictureFile(const std::wstring &path);
+    void SaveBmpFile();
+    void CopyPictureToClipboard();
+    void LoadPictureFromClipboard();
+    void FileOpen_Click();
+    void OnlyOpen_Click();
+    void Picture5_OLEDragDrop(const platform::DataObject &data);
+    void Picture6_OLEDragDrop(const platform::DataObject &data);
+    void Save_Click();
+    void Copy_Click();
+    void Load_Click();
+    void Clip_Click();
+    void Idou_Click();
+
+    // Pop-ups, the double click and the home page.
+    void Picture5_MouseUp(int button, int shift, double x, double y);
+    void Picture6_MouseUp(int button, int shift, double x, double y);
+    void Picture3_MouseUp(int button, int shift, double x, double y);
+    void Picture3_DblClick();
+    void GoHP_Click();
+
 protected:
     void Form_Load() override;
     void Form_Resize() override;
@@ -84,6 +109,9 @@ private:
 
 // The open dialog's filter, in force whenever no other dialog has set its own.
 inline constexpr const wchar_t *kOpenFilter = L"BMPファイル|*.bmp*|JPEGファイル|*.JPG;*.JPEG";
+inline constexpr const wchar_t *kBmpSaveFilter = L"BMPファイル(*.bmp)|*.bmp";
+// Where the home-page item leads.
+inline constexpr const char *kHomePage = "https://mirolt.example.jp/";
 
 } // namespace mirolt::app
 
