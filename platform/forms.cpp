@@ -232,6 +232,9 @@ LRESULT Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
             return TRUE;
         }
         break;
+    case WM_ENDSESSION: // the system is shutting down
+        if (wp && RunQueryUnload(vbAppWindows)) RunUnload();
+        return 0;
     case WM_CLOSE:
         if (RunQueryUnload(vbFormControlMenu)) {
             RunUnload();
