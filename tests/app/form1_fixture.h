@@ -10,6 +10,23 @@
 
 namespace mirolt::test {
 
+// The flags of the main window's state table: menus enabled, views shown.
+struct WindowState {
+    bool save, jpegSave, syori, filter, copy, idou, picture6, picture3;
+    bool operator==(const WindowState &) const = default;
+};
+
+inline WindowState StateOf(app::Form1 &f) {
+    return {f.Save.Enabled(), f.JPEGSave.Enabled(), f.Syori.Enabled(), f.Filter.Enabled(),
+            f.Copy.Enabled(), f.Idou.Enabled(),     f.Picture6.Visible(), f.Picture3.Visible()};
+}
+
+inline constexpr WindowState kStartUp{false, false, false, false, false, false, false, false};
+inline constexpr WindowState kPictureLoaded{true, true, true, true, false, false, true, false};
+inline constexpr WindowState kPublished{true, true, true, true, true, true, true, true};
+inline constexpr WindowState kAfterMove{false, false, true, true, false, false, true, false};
+inline constexpr WindowState kAfterClipboardOpen{false, false, true, true, false, false, true, false};
+
 class Form1Test : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -8,24 +8,9 @@ using namespace mirolt;
 using namespace mirolt::platform;
 using mirolt::test::Form1Test;
 using mirolt::test::PatternColor;
+using namespace mirolt::test;
 
 namespace {
-
-struct Flags {
-    bool save, jpegSave, syori, filter, copy, idou, picture6, picture3;
-    bool operator==(const Flags &) const = default;
-};
-
-Flags StateOf(app::Form1 &f) {
-    return {f.Save.Enabled(), f.JPEGSave.Enabled(), f.Syori.Enabled(), f.Filter.Enabled(),
-            f.Copy.Enabled(), f.Idou.Enabled(),     f.Picture6.Visible(), f.Picture3.Visible()};
-}
-
-constexpr Flags kStartUp{false, false, false, false, false, false, false, false};
-constexpr Flags kLoaded{true, true, true, true, false, false, true, false};
-constexpr Flags kPublished{true, true, true, true, true, true, true, true};
-constexpr Flags kAfterMove{false, false, true, true, false, false, true, false};
-constexpr Flags kAfterClipboardOpen{false, false, true, true, false, false, true, false};
 
 struct FakeDrop : DataObject {
     bool hasFiles = true;
@@ -61,7 +46,7 @@ TEST_F(PicturesTest, OpeningAFileEntersThePictureLoadedState) {
     ASSERT_EQ(prompts.seen.size(), 1u);
     EXPECT_EQ(prompts.seen[0].kind, test::SeenPrompt::Kind::OpenDialog);
     EXPECT_EQ(prompts.seen[0].request.filter, app::kOpenFilter);
-    EXPECT_EQ(StateOf(f), kLoaded);
+    EXPECT_EQ(StateOf(f), kPictureLoaded);
     EXPECT_EQ(f.Picture6.ScaleWidth(), 40);
     EXPECT_EQ(f.Picture6.Point(39, 29), PatternColor(39, 29));
     EXPECT_EQ(f.Picture1.Width(), f.Picture6.Width());
@@ -79,7 +64,7 @@ TEST_F(PicturesTest, CancelOrUnreadableFileChangesNothing) {
     app::Form1 &f = F();
     Open(MakeBmp(L"a.bmp", 400, 400));
     f.HScroll1.SetValue(1);
-    const Flags before = StateOf(f);
+    const WindowState before = StateOf(f);
     prompts.CancelFile();
     f.OnlyOpen_Click();
     test::WriteBytes(dir.File(L"bad.bmp"), "BM broken");
@@ -146,7 +131,7 @@ TEST_F(PicturesTest, DropLoadsTheFirstFileAfterShowingItsPath) {
     f.Picture5_OLEDragDrop(drop);
     EXPECT_EQ(prompts.Messages(), std::vector<std::wstring>{drop.files[0]});
     EXPECT_EQ(f.Picture6.ScaleWidth(), 33);
-    EXPECT_EQ(StateOf(f), kLoaded);
+    EXPECT_EQ(StateOf(f), kPictureLoaded);
 
     // Without a file list nothing happens.
     prompts.seen.clear();
@@ -165,7 +150,7 @@ TEST_F(PicturesTest, UnreadableDropStillEntersThePictureLoadedState) {
     drop.files = {dir.File(L"not there.bmp")};
     f.Picture6_OLEDragDrop(drop);
     EXPECT_EQ(prompts.Messages(), (std::vector<std::wstring>{drop.files[0], L"開けない！"}));
-    EXPECT_EQ(StateOf(f), kLoaded);
+    EXPECT_EQ(StateOf(f), kPictureLoaded);
     EXPECT_EQ(f.Picture1.Point(3, 3), PatternColor(3, 3)); // the source stays
     EXPECT_EQ(f.Picture3.GetPicture().Handle(), 0);        // the result is cleared
 }
@@ -240,7 +225,7 @@ TEST_F(PicturesTest, PopupsPerButtonAndBoxCallTheirMenuTwins) {
     // The pop-up's open item runs the open dialog, like the menu bar's.
     prompts.ChooseMenu(L"OnlyOpen").ChooseFile(MakeBmp(L"p.bmp"));
     f.Picture5_MouseUp(vbRightButton, 0, 1, 1);
-    EXPECT_EQ(StateOf(f), kLoaded);
+    EXPECT_EQ(StateOf(f), kPictureLoaded);
     // The result pop-up's move item asks the move question.
     f.PublishResult();
     prompts.ChooseMenu(L"OnlyIdou").AnswerMsgBox(vbNo);

@@ -6,23 +6,8 @@
 using namespace mirolt;
 using mirolt::test::Form1Test;
 using mirolt::test::PatternColor;
+using namespace mirolt::test;
 
-namespace {
-
-struct MenuState {
-    bool save, jpegSave, syori, filter, copy, idou, picture6, picture3;
-    bool operator==(const MenuState &) const = default;
-};
-
-MenuState StateOf(app::Form1 &f) {
-    return {f.Save.Enabled(), f.JPEGSave.Enabled(), f.Syori.Enabled(), f.Filter.Enabled(),
-            f.Copy.Enabled(), f.Idou.Enabled(),     f.Picture6.Visible(), f.Picture3.Visible()};
-}
-
-constexpr MenuState kStartUp{false, false, false, false, false, false, false, false};
-constexpr MenuState kPictureLoaded{true, true, true, true, false, false, true, false};
-
-} // namespace
 
 TEST_F(Form1Test, StartState) {
     app::Form1 &f = F();
