@@ -179,3 +179,20 @@ TEST(PictureFiles, SaveWritesBmpAndNeverLeavesAPartialFile) {
     EXPECT_EQ(h, INVALID_HANDLE_VALUE) << "temporary file left behind";
     if (h != INVALID_HANDLE_VALUE) FindClose(h);
 }
+
+TEST(PictureBox, PaintPictureAppliesTheRasterCode) {
+    Host host;
+    PictureBoxDesign d;
+    d.width = 8;
+    d.height = 8;
+    d.backColor = Rgb(0x0F, 0xF0, 0x33);
+    PictureBox target(host, L"target", d);
+    auto bmp = std::make_shared<Bitmap32>(4, 4);
+    bmp->Fill(BgrxFromColor(Rgb(0xFF, 0x0F, 0x00)));
+    const Picture pic(bmp);
+    target.PaintPicture(pic, 2, 2, 4, 4, 0, 0, 4, 4, SRCINVERT);
+    EXPECT_EQ(target.Point(2, 2), Rgb(0x0F ^ 0xFF, 0xF0 ^ 0x0F, 0x33));
+    EXPECT_EQ(target.Point(1, 1), Rgb(0x0F, 0xF0, 0x33));
+    target.PaintPicture(pic, 0, 0, 4, 4, 0, 0, 4, 4);
+    EXPECT_EQ(target.Point(0, 0), Rgb(0xFF, 0x0F, 0x00));
+}

@@ -110,3 +110,28 @@ TEST(Menus, StatesReachTheWindowsMenu) {
     host.Unload();
     EXPECT_FALSE(host.IsLoaded());
 }
+
+TEST(Forms, TitleBarCloseUnloadsAndTheNextUseStartsFromTheDesign) {
+    static int loads = 0;
+    class Dialog : public Form {
+    public:
+        Dialog() : Form(FormDesign{L"dialog", 3000, 2000, BorderStyle::FixedDialog}) {}
+        int value = 0;
+
+    protected:
+        void Form_Load() override { ++loads; }
+    };
+    FormInstance<Dialog> dialog;
+    dialog.Show();
+    dialog->value = 5;
+    dialog.Hide();
+    dialog.Show();
+    EXPECT_EQ(dialog->value, 5); // hiding keeps everything
+    SendMessageW(dialog->Hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(dialog.IsLoaded());
+    PumpMessages();
+    EXPECT_EQ(dialog->value, 0);
+    EXPECT_EQ(loads, 2);
+    dialog.Unload();
+    PumpMessages();
+}
