@@ -14,9 +14,10 @@ namespace mirolt::platform {
 class Bitmap32 {
 public:
     // Largest picture the program takes, so a hostile header cannot make it allocate
-    // without bound (out of memory, 7, beyond).
+    // without bound (out of memory, 7, beyond). A window cannot be larger than 32767
+    // pixels a side, so neither can a picture box's picture.
     static constexpr int64_t kMaxPixels = 100'000'000;
-    static constexpr int kMaxSide = 65535;
+    static constexpr int kMaxSide = 32767;
 
     Bitmap32(int width, int height); // contents undefined; raises 7 when too large
     Bitmap32(const Bitmap32 &) = delete;
@@ -55,6 +56,7 @@ public:
     int Width() const { return bitmap_ ? bitmap_->Width() : 0; }
     int Height() const { return bitmap_ ? bitmap_->Height() : 0; }
     const Bitmap32 *Bitmap() const { return bitmap_.get(); }
+    const std::shared_ptr<const Bitmap32> &Shared() const { return bitmap_; }
 
 private:
     std::shared_ptr<const Bitmap32> bitmap_;

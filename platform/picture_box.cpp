@@ -38,6 +38,29 @@ void RegisterPictureBoxClass() {
     (void)done;
 }
 
+// Large surfaces let go of are kept for the next one of the same size: a fresh one costs
+// a page fault per 4 KiB on first touch, which for a whole picture is a noticeable pause.
+std::shared_ptr<Bitmap32> NewSurface(int width, int height) {
+    static std::vector<std::unique_ptr<Bitmap32>> spare;
+    constexpr size_t kKeep = 2;
+    constexpr int64_t kWorthKeeping = 1 << 20; // pixels
+    for (auto it = spare.begin(); it != spare.end(); ++it)
+        if ((*it)->Width() == width && (*it)->Height() == height) {
+            Bitmap32 *reused = it->release();
+            spare.erase(it);
+            return std::shared_ptr<Bitmap32>(reused, [](Bitmap32 *b) {
+                if (spare.size() < kKeep) spare.emplace_back(b);
+                else delete b;
+            });
+        }
+    auto *fresh = new Bitmap32(width, height);
+    if (int64_t{width} * height < kWorthKeeping) return std::shared_ptr<Bitmap32>(fresh);
+    return std::shared_ptr<Bitmap32>(fresh, [](Bitmap32 *b) {
+        if (spare.size() < kKeep) spare.emplace_back(b);
+        else delete b;
+    });
+}
+
 int ShiftState() {
     return (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
            (GetKeyState(VK_MENU) < 0 ? 4 : 0);
@@ -48,7 +71,7 @@ int ShiftState() {
 PictureBox::PictureBox(Container &parent, std::wstring name, const PictureBoxDesign &design)
     : Control(parent, std::move(name)), scale_(design.scale), border_(design.border),
       autoSize_(design.autoSize), backColor_(design.backColor),
-      surface_(std::make_unique<Bitmap32>(0, 0)) {
+      surface_(std::make_shared<Bitmap32>(0, 0)) {
     RegisterPictureBoxClass();
     // The name doubles as window text so that the box can be found from outside.
     Create(kPictureBoxClass, WS_CLIPCHILDREN | WS_CLIPSIBLINGS, border_ ? WS_EX_CLIENTEDGE : 0,
@@ -67,21 +90,49 @@ PictureBox::~PictureBox() {
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
 }
 
+void PictureBox::UseSurface(std::shared_ptr<Bitmap32> surface) {
+    surface_ = std::move(surface);
+    bits_ = surface_->Bits();
+    surfaceWidth_ = surface_->Width();
+    surfaceHeight_ = surface_->Height();
+}
+
 void PictureBox::ResizeSurface(int width, int height) {
     width = std::max(width, 0);
     height = std::max(height, 0);
     if (width == surfaceWidth_ && height == surfaceHeight_) return;
+    if (Adopt(width, height)) return;
     // The drawing survives a resize; new area takes the background colour.
-    auto next = std::make_unique<Bitmap32>(width, height);
+    auto next = NewSurface(width, height);
     next->Fill(BgrxFromColor(ResolveColor(backColor_)));
     next->CopyFrom(*surface_);
-    surface_ = std::move(next);
-    bits_ = surface_->Bits();
-    surfaceWidth_ = width;
-    surfaceHeight_ = height;
+    UseSurface(std::move(next));
+    shared_ = false;
+}
+
+bool PictureBox::Adopt(int width, int height) {
+    if (!adopting_ || adopting_->Width() != width || adopting_->Height() != height) return false;
+    UseSurface(std::move(adopting_));
+    adopting_.reset();
+    shared_ = true;
+    return true;
+}
+
+void PictureBox::Own() {
+    if (!shared_) return;
+    if (surface_.use_count() > 1) {
+        auto copy = NewSurface(surfaceWidth_, surfaceHeight_);
+        copy->CopyFrom(*surface_);
+        UseSurface(std::move(copy));
+    }
+    shared_ = false;
 }
 
 void PictureBox::Cls() {
+    if (shared_) { // nothing of the shared image is kept: start a fresh one
+        UseSurface(NewSurface(surfaceWidth_, surfaceHeight_));
+        shared_ = false;
+    }
     surface_->Fill(BgrxFromColor(ResolveColor(backColor_)));
     InvalidateRect(hwnd_, nullptr, FALSE);
 }
@@ -93,21 +144,30 @@ void PictureBox::SetBackColor(int32_t color) {
 
 void PictureBox::SetPicture(const platform::Picture &picture) {
     picture_ = picture;
+    // A picture of exactly the drawing area's size becomes the persistent image without a
+    // copy; the box copies it only when it draws into it.
+    adopting_ = std::const_pointer_cast<Bitmap32>(picture.Shared());
     if (autoSize_ && !picture.Empty()) {
         RECT frame{0, 0, picture.Width(), picture.Height()};
         AdjustWindowRectEx(&frame, DWORD(GetWindowLongW(hwnd_, GWL_STYLE)), FALSE,
                            DWORD(GetWindowLongW(hwnd_, GWL_EXSTYLE)));
         ApplyRect(rect_.left, rect_.top, frame.right - frame.left, frame.bottom - frame.top);
     }
-    surface_->Fill(BgrxFromColor(ResolveColor(backColor_)));
-    if (const Bitmap32 *b = picture.Bitmap()) surface_->CopyFrom(*b);
+    if (!adopting_ || !Adopt(surfaceWidth_, surfaceHeight_)) {
+        adopting_.reset();
+        if (shared_) {
+            UseSurface(NewSurface(surfaceWidth_, surfaceHeight_));
+            shared_ = false;
+        }
+        surface_->Fill(BgrxFromColor(ResolveColor(backColor_)));
+        if (const Bitmap32 *b = picture.Bitmap()) surface_->CopyFrom(*b);
+    }
     InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
-platform::Picture PictureBox::Image() const {
-    auto copy = std::make_shared<Bitmap32>(surfaceWidth_, surfaceHeight_);
-    copy->CopyFrom(*surface_);
-    return platform::Picture(std::move(copy));
+platform::Picture PictureBox::Image() {
+    shared_ = true;
+    return platform::Picture(surface_);
 }
 
 void PictureBox::PaintPicture(const platform::Picture &picture, double x, double y, double width,
@@ -115,6 +175,7 @@ void PictureBox::PaintPicture(const platform::Picture &picture, double x, double
                               double srcHeight, DWORD rasterOp) {
     const Bitmap32 *src = picture.Bitmap();
     if (!src) throw RuntimeError(kInvalidPicture);
+    Own();
     auto px = [this](double v) { return int(RoundHalfEven(v / UnitsPerPixelX())); };
     auto py = [this](double v) { return int(RoundHalfEven(v / UnitsPerPixelY())); };
     StretchBlt(surface_->Dc(), px(x), py(y), px(width), py(height), src->Dc(), px(srcX),

@@ -37,6 +37,8 @@ public:
     // Sets one pixel of the persistent image; points outside are ignored.
     void PSet(int x, int y, int32_t color) {
         if (unsigned(x) < unsigned(surfaceWidth_) && unsigned(y) < unsigned(surfaceHeight_)) {
+            if (shared_) [[unlikely]]
+                Own();
             bits_[size_t(y) * size_t(surfaceWidth_) + size_t(x)] = BgrxFromColor(color);
             dirty_ = true;
         }
@@ -48,10 +50,14 @@ public:
     // Replaces the picture: the persistent image becomes the picture on the background,
     // and a box that sizes itself takes the picture's size plus its border.
     void SetPicture(const platform::Picture &picture);
-    // A picture of the current persistent image (picture plus drawing).
-    platform::Picture Image() const;
+    // A picture of the current persistent image (picture plus drawing). It shares the
+    // image until the box draws again, so handing it on costs no copy.
+    platform::Picture Image();
     // Device context of the persistent image; outside code may read and draw through it.
-    HDC hDC() const { return surface_->Dc(); }
+    HDC hDC() {
+        Own();
+        return surface_->Dc();
+    }
 
     // Draws (part of) a picture into the persistent image with a raster-operation code.
     void PaintPicture(const platform::Picture &picture, double x, double y, double width,
@@ -82,6 +88,11 @@ public:
 
 private:
     void ResizeSurface(int width, int height);
+    // Makes the persistent image this box's alone before it is drawn into.
+    void Own();
+    // Takes `bitmap` as the persistent image when it has the drawing area's size.
+    bool Adopt(int width, int height);
+    void UseSurface(std::shared_ptr<Bitmap32> surface);
     void MouseEvent(const std::function<void(int, int, double, double)> &handler, int button,
                     WPARAM wp, LPARAM lp);
 
@@ -90,7 +101,9 @@ private:
     bool autoSize_;
     int32_t backColor_;
     platform::Picture picture_;
-    std::unique_ptr<Bitmap32> surface_;
+    std::shared_ptr<Bitmap32> surface_;
+    bool shared_ = false; // pictures may refer to surface_: copy before drawing
+    std::shared_ptr<Bitmap32> adopting_; // a picture being set, taken over at its size
     uint32_t *bits_ = nullptr;
     int surfaceWidth_ = 0;
     int surfaceHeight_ = 0;

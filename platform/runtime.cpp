@@ -78,7 +78,8 @@ void PumpMessages() {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    ReleaseUnloadedForms();
+    // Unloaded forms are not deleted here: a yield runs inside some handler, which may
+    // belong to one of them. The top-level message loop deletes them.
 }
 
 void SetYieldHook(std::function<void()> hook) {

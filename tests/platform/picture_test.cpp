@@ -196,3 +196,27 @@ TEST(PictureBox, PaintPictureAppliesTheRasterCode) {
     target.PaintPicture(pic, 0, 0, 4, 4, 0, 0, 4, 4);
     EXPECT_EQ(target.Point(0, 0), Rgb(0xFF, 0x0F, 0x00));
 }
+
+TEST(PictureBox, PicturesHandedOnNeverChangeWithLaterDrawing) {
+    Host host;
+    PictureBoxDesign d;
+    d.autoSize = true;
+    PictureBox a(host, L"a", d), b(host, L"b", d);
+    auto bmp = std::make_shared<Bitmap32>(6, 4);
+    bmp->Fill(BgrxFromColor(Rgb(1, 2, 3)));
+    const Picture original(bmp);
+    a.SetPicture(original);
+    a.PSet(0, 0, Rgb(9, 9, 9)); // drawing over a picture leaves the picture object alone
+    EXPECT_EQ(ColorFromBgrx(original.Bitmap()->Bits()[0]), Rgb(1, 2, 3));
+    EXPECT_EQ(a.GetPicture().Handle(), original.Handle());
+
+    const Picture image = a.Image();
+    b.SetPicture(image);
+    a.Cls();
+    RECT r{0, 0, 6, 4};
+    FillRect(b.hDC(), &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    EXPECT_EQ(ColorFromBgrx(image.Bitmap()->Bits()[0]), Rgb(9, 9, 9));
+    EXPECT_EQ(ColorFromBgrx(image.Bitmap()->Bits()[1]), Rgb(1, 2, 3));
+    EXPECT_EQ(b.Point(1, 0), 0);
+    EXPECT_EQ(a.Point(1, 0), ResolveColor(a.BackColor()));
+}
