@@ -128,7 +128,10 @@ void Label::Paint(HDC dc) const {
     HGDIOBJ old = SelectObject(dc, GetFont(design_.font));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, COLORREF(ResolveColor(design_.foreColor)));
-    DrawTextW(dc, caption_.c_str(), int(caption_.size()), &r, DT_NOPREFIX | DT_WORDBREAK);
+    const UINT align = design_.alignment == Alignment::Right    ? DT_RIGHT
+                       : design_.alignment == Alignment::Center ? DT_CENTER
+                                                                : DT_LEFT;
+    DrawTextW(dc, caption_.c_str(), int(caption_.size()), &r, DT_NOPREFIX | DT_WORDBREAK | align);
     SelectObject(dc, old);
 }
 
@@ -169,11 +172,22 @@ ProgressBar::ProgressBar(Container &parent, std::wstring name, const Place &p, b
 }
 
 void ProgressBar::Sync() {
-    // The control counts in integers; map Min..Max onto 0..10000 so fractions still show.
-    SendMessageW(hwnd_, PBM_SETRANGE32, 0, 10000);
+    // The control counts in integers: map Min..Max onto its width in pixels. A new position
+    // repaints the bar at once, which once per column of a long operation would cost more
+    // than the operation's own work; so the window hears of a change at most every 10 ms,
+    // except that the ends of the range always reach it.
+    const int width = std::max(1, int(rect_.right - rect_.left));
     const float span = max_ - min_;
-    const int pos = span > 0 ? int(std::lround((value_ - min_) / span * 10000.0f)) : 0;
-    SendMessageW(hwnd_, PBM_SETPOS, WPARAM(std::clamp(pos, 0, 10000)), 0);
+    const int pos = std::clamp(
+        span > 0 ? int(std::lround((value_ - min_) / span * float(width))) : 0, 0, width);
+    if (width == shownRange_ && pos == shownPos_) return;
+    const DWORD now = GetTickCount();
+    if (width == shownRange_ && pos != 0 && pos != width && now - shownAt_ < 10) return;
+    if (width != shownRange_) SendMessageW(hwnd_, PBM_SETRANGE32, 0, width);
+    SendMessageW(hwnd_, PBM_SETPOS, WPARAM(pos), 0);
+    shownRange_ = width;
+    shownPos_ = pos;
+    shownAt_ = now;
 }
 
 void ProgressBar::SetMin(float v) {

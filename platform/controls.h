@@ -40,6 +40,7 @@ private:
 // A windowless label, painted by its container over the container's background.
 class Label : public Control {
 public:
+    enum class Alignment { Left, Right, Center };
     struct Design {
         Place place;
         std::wstring caption;
@@ -49,6 +50,7 @@ public:
         int32_t foreColor = SystemColor(COLOR_BTNTEXT);
         int32_t backColor = SystemColor(COLOR_BTNFACE);
         bool visible = true;
+        Alignment alignment = Alignment::Left;
     };
     Label(Container &parent, std::wstring name, const Design &design);
     std::wstring Caption() const { return caption_; }
@@ -86,6 +88,8 @@ public:
 private:
     void Sync();
     float min_ = 0, max_ = 100, value_ = 0;
+    int shownRange_ = -1, shownPos_ = -1; // what the window was last told, and when
+    DWORD shownAt_ = 0;
 };
 
 // Status bar of the common controls, showing one fixed text along the bottom.

@@ -338,6 +338,12 @@ std::wstring Form::Caption() const {
 }
 void Form::SetCaption(const std::wstring &caption) { SetWindowTextW(hwnd_, caption.c_str()); }
 
+void Form::SetBackColor(int32_t color) {
+    backColor_ = color;
+    background_.reset(CreateSolidBrush(COLORREF(ResolveColor(color))));
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
 void Form::BuildMenus() {
     if (topMenus_.empty()) return;
     for (MenuItem *m : topMenus_) m->Build(nullptr);

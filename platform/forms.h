@@ -101,6 +101,11 @@ public:
     void SetCaption(const std::wstring &caption);
     const FormDesign &Design() const { return design_; }
 
+    // The colour the client area is cleared to (a stored colour property); setting it
+    // repaints the form with the controls it holds.
+    int32_t BackColor() const { return backColor_; }
+    void SetBackColor(int32_t color);
+
     // Shows a hidden top-level menu as a pop-up at the mouse pointer, and runs the chosen item.
     void PopupMenu(MenuItem &menu);
 
@@ -130,6 +135,7 @@ private:
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
 
     FormDesign design_;
+    int32_t backColor_ = design_.backColor;
     HWND hwnd_ = nullptr;
     unique_hbrush background_;
     bool shownOnce_ = false;

@@ -13,6 +13,11 @@ std::string Narrow(const std::wstring &w) {
 }
 } // namespace
 
+FakePrompts &FakePrompts::Push(Answer a) {
+    script_.push_back(std::move(a));
+    return *this;
+}
+
 std::vector<std::wstring> FakePrompts::Messages() const {
     std::vector<std::wstring> out;
     for (const auto &p : seen)
@@ -22,6 +27,7 @@ std::vector<std::wstring> FakePrompts::Messages() const {
 
 int FakePrompts::MsgBox(const std::wstring &prompt, int buttons, const std::wstring &title) {
     seen.push_back({SeenPrompt::Kind::MsgBox, prompt, buttons, title, {}});
+    if (onMsgBox) onMsgBox(SeenPrompt(seen.back())); // a copy: the hook may prompt again
     if (script_.empty() || !std::holds_alternative<int>(script_.front())) {
         // An unscripted OK-only box is a notice: answer it, the test checks `seen`.
         if ((buttons & 0xF) == platform::vbOKOnly) return platform::vbOK;

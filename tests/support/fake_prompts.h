@@ -5,6 +5,7 @@
 #include "prompts.h"
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <variant>
@@ -34,6 +35,9 @@ public:
     }
 
     std::vector<SeenPrompt> seen;
+    // Runs inside each message box, after it is recorded and before it is answered: what
+    // the program shows while the box is open.
+    std::function<void(const SeenPrompt &)> onMsgBox;
     bool ScriptDone() const { return script_.empty(); }
     // The texts of the message boxes seen, in order.
     std::vector<std::wstring> Messages() const;
@@ -50,10 +54,7 @@ private:
         std::wstring item; // empty: dismissed
     };
     using Answer = std::variant<int, FileAnswer, PopupAnswer>;
-    FakePrompts &Push(Answer a) {
-        script_.push_back(std::move(a));
-        return *this;
-    }
+    FakePrompts &Push(Answer a); // out of line: inlined, GCC 12 warns falsely on the variant
     std::deque<Answer> script_;
 };
 

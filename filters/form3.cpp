@@ -1,0 +1,64 @@
+#include "form3.h"
+
+#include "dialog_run.h"
+#include "form1.h"
+
+#include <string>
+
+namespace mirolt::app {
+namespace {
+
+using platform::Label;
+using platform::ScrollBar;
+
+platform::FormDesign Form3Design() {
+    platform::FormDesign d;
+    d.caption = L"明るさの変更";
+    d.clientWidthTwips = 4800;
+    d.clientHeightTwips = 1320;
+    d.border = platform::BorderStyle::FixedSingle;
+    d.maxButton = false;
+    return d;
+}
+
+constexpr double kRowTop = 240, kRowHeight = 255;
+
+Label::Design RowLabel(double left, double width, const wchar_t *caption,
+                       Label::Alignment alignment = Label::Alignment::Left) {
+    Label::Design d;
+    d.place = {left, kRowTop, width, kRowHeight};
+    d.caption = caption;
+    d.alignment = alignment;
+    return d;
+}
+
+} // namespace
+
+Form3::Form3()
+    : Form(Form3Design()), Label2(*this, L"Label2", RowLabel(120, 600, L"明るい")),
+      HScroll1(*this, L"HScroll1", ScrollBar::Orientation::Horizontal,
+               {780, kRowTop, 2880, kRowHeight}),
+      Label3(*this, L"Label3", RowLabel(3720, 420, L"暗い")),
+      Label1(*this, L"Label1", RowLabel(4140, 540, L"0", Label::Alignment::Right)),
+      Command1(*this, L"Command1", L"実行", {1320, 720, 855, 375}),
+      Command2(*this, L"Command2", L"キャンセル", {2280, 720, 855, 375}) {
+    HScroll1.SetMin(-255);
+    HScroll1.SetMax(255);
+    HScroll1.Change = [this] { HScroll1_Change(); };
+    Command1.Click = [this] { Command1_Click(); };
+    Command2.Click = [this] { Command2_Click(); };
+}
+
+// The label shows the bar as it stands: a brightening by 100 reads "-100".
+void Form3::HScroll1_Change() { Label1.SetCaption(std::to_wstring(HScroll1.Value())); }
+
+void Form3::Command1_Click() {
+    filters::RunFromDialog(forms::Form3, *this, [this](Form1 &main) {
+        const int32_t akarusa = -int32_t{HScroll1.Value()};
+        main.RunLightEdit(akarusa);
+    });
+}
+
+void Form3::Command2_Click() { Hide(); }
+
+} // namespace mirolt::app
