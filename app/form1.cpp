@@ -24,15 +24,11 @@ constexpr double kMinWidthTwips = 7425;
 constexpr double kMinHeightTwips = 3870;
 constexpr double kScrollBarThickness = Px(255);
 
-platform::FormDesign Form1Design() {
-    platform::FormDesign d;
-    d.caption = L"Mirolt";
-    d.clientWidthTwips = 12015;
-    d.clientHeightTwips = 5475;
-    d.border = platform::BorderStyle::Sizable;
-    d.scale = ScaleMode::Pixels;
-    return d;
-}
+const platform::FormDesign kForm1Design = {.caption = L"Mirolt",
+                                       .clientWidthTwips = 12015,
+                                       .clientHeightTwips = 5475,
+                                       .border = platform::BorderStyle::Sizable,
+                                       .scale = ScaleMode::Pixels};
 
 PictureBoxDesign Pane(double leftTwips) {
     PictureBoxDesign d;
@@ -78,7 +74,7 @@ PictureBoxDesign Probe() {
 } // namespace
 
 Form1::Form1()
-    : Form(Form1Design()),
+    : Form(kForm1Design),
       File(*this, L"File", L"ファイル"), FileOpen(File, L"FileOpen", L"画像を開く"),
       SusieOpen(File, L"SusieOpen", L"Susieプラグインで開く"), line1(File, L"line1", L"-"),
       Save(File, L"Save", L"画像をBMP形式で保存"),

@@ -13,16 +13,15 @@ constexpr int32_t kDarkNavy = Rgb(0, 0, 64);
 constexpr int32_t kBlack = Rgb(0, 0, 0);
 constexpr int32_t kDefaultText = platform::SystemColor(COLOR_BTNTEXT);
 
-platform::FormDesign Form4Design() {
-    platform::FormDesign d;
-    d.clientWidthTwips = 7350;
-    d.clientHeightTwips = 2250;
-    d.border = platform::BorderStyle::None;
-    d.backColor = kWhite;
-    d.controlBox = d.minButton = d.maxButton = false;
-    d.showInTaskbar = false;
-    return d;
-}
+const platform::FormDesign kForm4Design = {.caption = L"",
+                                       .clientWidthTwips = 7350,
+                                       .clientHeightTwips = 2250,
+                                       .border = platform::BorderStyle::None,
+                                       .backColor = kWhite,
+                                       .controlBox = false,
+                                       .minButton = false,
+                                       .maxButton = false,
+                                       .showInTaskbar = false};
 
 // One staggered letter: transparent, sized to its text, in the designed face.
 Label::Design Letter(const wchar_t *caption, double left, double top, double points, bool bold,
@@ -40,7 +39,7 @@ Label::Design Letter(const wchar_t *caption, double left, double top, double poi
 } // namespace
 
 Form4::Form4()
-    : Form(Form4Design()), Label1(*this, L"Label1", Letter(L"N", 0, 120, 72, true)),
+    : Form(kForm4Design), Label1(*this, L"Label1", Letter(L"N", 0, 120, 72, true)),
       Label2(*this, L"Label2", Letter(L"o", 720, 480, 48, true)),
       Label3(*this, L"Label3", Letter(L"w", 960, 0, 72, true)),
       Label4(*this, L"Label4", Letter(L"L", 1560, 120, 72, false)),

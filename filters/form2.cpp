@@ -12,15 +12,11 @@ namespace {
 using platform::Label;
 using platform::ScrollBar;
 
-platform::FormDesign Form2Design() {
-    platform::FormDesign d;
-    d.caption = L"色のバランス";
-    d.clientWidthTwips = 4800;
-    d.clientHeightTwips = 2280;
-    d.border = platform::BorderStyle::FixedSingle;
-    d.maxButton = false;
-    return d;
-}
+const platform::FormDesign kForm2Design = {.caption = L"色のバランス",
+                                       .clientWidthTwips = 4800,
+                                       .clientHeightTwips = 2280,
+                                       .border = platform::BorderStyle::FixedSingle,
+                                       .maxButton = false};
 
 // Rows of the three channels, in twips.
 constexpr double kRowTop[] = {240, 720, 1200};
@@ -58,7 +54,7 @@ constexpr int32_t kRed = Rgb(255, 0, 0), kGreen = Rgb(0, 255, 0), kBlue = Rgb(0,
 } // namespace
 
 Form2::Form2()
-    : Form(Form2Design()), Label1(*this, L"Label1", NameLabel(0, L"Red", kRed)),
+    : Form(kForm2Design), Label1(*this, L"Label1", NameLabel(0, L"Red", kRed)),
       HScroll1(*this, L"HScroll1", ScrollBar::Orientation::Horizontal, BarPlace(0)),
       Label4(*this, L"Label4", ValueLabel(0, kRed)),
       Label2(*this, L"Label2", NameLabel(1, L"Green", kGreen)),

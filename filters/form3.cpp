@@ -11,15 +11,11 @@ namespace {
 using platform::Label;
 using platform::ScrollBar;
 
-platform::FormDesign Form3Design() {
-    platform::FormDesign d;
-    d.caption = L"明るさの変更";
-    d.clientWidthTwips = 4800;
-    d.clientHeightTwips = 1320;
-    d.border = platform::BorderStyle::FixedSingle;
-    d.maxButton = false;
-    return d;
-}
+const platform::FormDesign kForm3Design = {.caption = L"明るさの変更",
+                                       .clientWidthTwips = 4800,
+                                       .clientHeightTwips = 1320,
+                                       .border = platform::BorderStyle::FixedSingle,
+                                       .maxButton = false};
 
 constexpr double kRowTop = 240, kRowHeight = 255;
 
@@ -35,7 +31,7 @@ Label::Design RowLabel(double left, double width, const wchar_t *caption,
 } // namespace
 
 Form3::Form3()
-    : Form(Form3Design()), Label2(*this, L"Label2", RowLabel(120, 600, L"明るい")),
+    : Form(kForm3Design), Label2(*this, L"Label2", RowLabel(120, 600, L"明るい")),
       HScroll1(*this, L"HScroll1", ScrollBar::Orientation::Horizontal,
                {780, kRowTop, 2880, kRowHeight}),
       Label3(*this, L"Label3", RowLabel(3720, 420, L"暗い")),
