@@ -15,8 +15,8 @@ export WINESERVER=/usr/lib/wine/wineserver64
 
 if [ ! -f "$WINEPREFIX/.mirolt-ready" ]; then
   mkdir -p "$WINEPREFIX"
-  "$WINE" wineboot -i >/dev/null 2>&1 || true
-  "$WINESERVER" -w
+  timeout 300 "$WINE" wineboot -i >/dev/null 2>&1 || true
+  timeout 120 "$WINESERVER" -w
   # The designed fonts render with the IPA fonts.
   cat > "$WINEPREFIX/fonts.reg" <<'REG'
 Windows Registry Editor Version 5.00
@@ -34,8 +34,8 @@ REG
     printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Managed"="N"\n' >> "$WINEPREFIX/fonts.reg"
   fi
   { printf '\xff\xfe'; sed 's/$/\r/' "$WINEPREFIX/fonts.reg" | iconv -f UTF-8 -t UTF-16LE; } > "$WINEPREFIX/fonts16.reg"
-  "$WINE" regedit "$WINEPREFIX/fonts16.reg" >/dev/null 2>&1
-  "$WINESERVER" -w
+  timeout 120 "$WINE" regedit "$WINEPREFIX/fonts16.reg" >/dev/null 2>&1
+  timeout 120 "$WINESERVER" -w
   touch "$WINEPREFIX/.mirolt-ready"
 fi
 unset _root _build _name
