@@ -4,6 +4,8 @@
 #include "drop.h"
 #include "prompts.h"
 
+#include <ole2.h>
+
 using namespace mirolt;
 using namespace mirolt::platform;
 using mirolt::test::Form1Test;
@@ -241,4 +243,29 @@ TEST_F(PicturesTest, ResultPublicationShowsTheResultAndEnablesTheResultMenus) {
     f.PublishResult();
     EXPECT_EQ(StateOf(f), kPublished);
     EXPECT_EQ(f.Picture3.Point(1, 1), 0xABCDEF);
+}
+
+TEST_F(PicturesTest, SourcePaneAndViewAcceptDrops) {
+    app::Form1 &f = F();
+    // Registered once already: a second registration is refused.
+    struct Nothing : IDropTarget {
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void **out) override {
+            *out = nullptr;
+            return E_NOINTERFACE;
+        }
+        ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+        ULONG STDMETHODCALLTYPE Release() override { return 1; }
+        HRESULT STDMETHODCALLTYPE DragEnter(IDataObject *, DWORD, POINTL, DWORD *) override {
+            return S_OK;
+        }
+        HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD *) override { return S_OK; }
+        HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
+        HRESULT STDMETHODCALLTYPE Drop(IDataObject *, DWORD, POINTL, DWORD *) override {
+            return S_OK;
+        }
+    } nothing;
+    EXPECT_EQ(RegisterDragDrop(f.Picture5.Hwnd(), &nothing), DRAGDROP_E_ALREADYREGISTERED);
+    EXPECT_EQ(RegisterDragDrop(f.Picture6.Hwnd(), &nothing), DRAGDROP_E_ALREADYREGISTERED);
+    EXPECT_EQ(RegisterDragDrop(f.Picture3.Hwnd(), &nothing), S_OK); // the result takes none
+    RevokeDragDrop(f.Picture3.Hwnd());
 }
