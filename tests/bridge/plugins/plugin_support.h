@@ -11,6 +11,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,15 @@ inline int32_t PutInfo(const char *text, char *buffer, int32_t length) {
     memcpy(buffer, text, size);
     buffer[size] = '\0';
     return static_cast<int32_t>(size) + 1;
+}
+
+// GetPluginInfo answered from texts indexed by information number; a number without a
+// text gets 0 (nothing written).
+inline int32_t InfoFromTable(int32_t number, char *buffer, int32_t length,
+                             std::initializer_list<const char *> texts) {
+    LogGetPluginInfo(number, length);
+    if (number < 0 || static_cast<size_t>(number) >= texts.size()) return 0;
+    return PutInfo(texts.begin()[number], buffer, length);
 }
 
 inline bool ReadWholeFile(const char *fileName, std::vector<unsigned char> &data) {

@@ -62,25 +62,15 @@ int32_t Load(const char *fileName, std::vector<unsigned char> &data, Netpbm &ima
 } // namespace
 
 SPI_EXPORT int32_t WINAPI GetPluginInfo(int32_t number, char *buffer, int32_t length) {
-    spi::LogGetPluginInfo(number, length);
-    switch (number) {
-    case susie::kInfoVersion:
-        return spi::PutInfo(susie::kImportVersion, buffer, length);
-    case 1:
-        return spi::PutInfo("Mirolt test plug-in for PPM and PGM pictures", buffer, length);
-    case susie::kInfoFirstPattern:
-        return spi::PutInfo(testspi::kPpmPattern, buffer, length);
-    case susie::kInfoFirstDescription:
-        return spi::PutInfo(testspi::kPpmDescription, buffer, length);
-    case 4:
-        return spi::PutInfo("*.pgm", buffer, length);
-    case 5:
-        return spi::PutInfo("PGM picture", buffer, length);
-    case testspi::kFillInfoNumber:
+    if (number == testspi::kFillInfoNumber) { // fills the whole buffer it was told of
+        spi::LogGetPluginInfo(number, length);
         return length > 0 ? spi::PutInfo(std::string(length - 1, 'x').c_str(), buffer, length) : 0;
-    default:
-        return 0;
     }
+    return spi::InfoFromTable(number, buffer, length,
+                              {susie::kImportVersion,
+                               "Mirolt test plug-in for PPM and PGM pictures",
+                               testspi::kPpmPattern, testspi::kPpmDescription, "*.pgm",
+                               "PGM picture"});
 }
 
 SPI_EXPORT int32_t WINAPI IsSupported(const char *fileName, void *head) {

@@ -37,17 +37,9 @@ HLOCAL MakeHeader(int width, int height) {
 } // namespace
 
 SPI_EXPORT int32_t WINAPI GetPluginInfo(int32_t number, char *buffer, int32_t length) {
-    spi::LogGetPluginInfo(number, length);
-    switch (number) {
-    case susie::kInfoVersion:
-        return spi::PutInfo(susie::kImportVersion, buffer, length);
-    case susie::kInfoFirstPattern:
-        return spi::PutInfo(testspi::kQuirkPattern, buffer, length);
-    case susie::kInfoFirstDescription:
-        return spi::PutInfo(testspi::kQuirkDescription, buffer, length);
-    default:
-        return 0;
-    }
+    return spi::InfoFromTable(
+        number, buffer, length,
+        {susie::kImportVersion, nullptr, testspi::kQuirkPattern, testspi::kQuirkDescription});
 }
 
 SPI_EXPORT int32_t WINAPI IsSupported(const char *fileName, void *head) {
