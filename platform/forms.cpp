@@ -233,20 +233,16 @@ LRESULT Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     case WM_ENDSESSION: // the system is shutting down
-        if (wp && RunQueryUnload(vbAppWindows)) RunUnload();
+        if (wp) Unload(vbAppWindows);
         return 0;
     case WM_CLOSE:
-        if (RunQueryUnload(vbFormControlMenu)) {
-            RunUnload();
-            if (release_) release_(vbFormControlMenu);
-        }
+        Unload(vbFormControlMenu);
         return 0;
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd_, &ps);
         PaintWindowless(dc);
         EndPaint(hwnd_, &ps);
-        Form_Paint();
         return 0;
     }
     default:
@@ -259,6 +255,13 @@ bool Form::RunQueryUnload(int unloadMode) {
     int cancel = 0;
     Form_QueryUnload(cancel, unloadMode);
     return cancel == 0;
+}
+
+void Form::Unload(int unloadMode) {
+    if (!RunQueryUnload(unloadMode)) return;
+    int cancel = 0;
+    Form_Unload(cancel);
+    if (release_) release_();
 }
 
 void Form::Close() { SendMessageW(hwnd_, WM_CLOSE, 0, 0); }
@@ -346,7 +349,7 @@ void Form::SetBackColor(int32_t color) {
 
 void Form::BuildMenus() {
     if (topMenus_.empty()) return;
-    for (MenuItem *m : topMenus_) m->Build(nullptr);
+    for (MenuItem *m : topMenus_) m->Build();
     RebuildMenuBar();
     // The designed size is the client area's: grow the window by the menu bar.
     RECT window, client;
@@ -398,13 +401,16 @@ Control::~Control() {
 int Control::ToPixelsX(double v) const { return Round(v / parent_.UnitsPerPixelX()); }
 int Control::ToPixelsY(double v) const { return Round(v / parent_.UnitsPerPixelY()); }
 
+RECT Control::PixelRectOf(double left, double top, double width, double height) const {
+    const int x = ToPixelsX(left), y = ToPixelsY(top);
+    return {x, y, x + std::max(0, ToPixelsX(width)), y + std::max(0, ToPixelsY(height))};
+}
+
 void Control::Create(const wchar_t *windowClass, DWORD style, DWORD exStyle,
                      const std::wstring &text, double left, double top, double width,
                      double height, bool visible) {
     visible_ = visible;
-    rect_ = {ToPixelsX(left), ToPixelsY(top), 0, 0};
-    rect_.right = rect_.left + std::max(0, ToPixelsX(width));
-    rect_.bottom = rect_.top + std::max(0, ToPixelsY(height));
+    rect_ = PixelRectOf(left, top, width, height);
     hwnd_ = CreateWindowExW(exStyle, windowClass, text.c_str(),
                             style | WS_CHILD | (visible ? WS_VISIBLE : 0), rect_.left, rect_.top,
                             rect_.right - rect_.left, rect_.bottom - rect_.top, parent_.Hwnd(),
@@ -416,9 +422,7 @@ void Control::Create(const wchar_t *windowClass, DWORD style, DWORD exStyle,
 void Control::CreateWindowless(double left, double top, double width, double height,
                                bool visible) {
     visible_ = visible;
-    rect_ = {ToPixelsX(left), ToPixelsY(top), 0, 0};
-    rect_.right = rect_.left + std::max(0, ToPixelsX(width));
-    rect_.bottom = rect_.top + std::max(0, ToPixelsY(height));
+    rect_ = PixelRectOf(left, top, width, height);
     parent_.AddWindowless(this);
     InvalidateInParent();
 }

@@ -114,21 +114,21 @@ public:
     void BuildMenus();
     void RebuildMenuBar();
     void RunLoad() { Form_Load(); }
-    void SetRelease(std::function<void(int unloadMode)> release) { release_ = std::move(release); }
+    // What lets go of the form once it is unloaded (its global instance).
+    void SetRelease(std::function<void()> release) { release_ = std::move(release); }
     MenuItem *FindMenuById(UINT id) const;
     void RegisterMenuId(UINT id, MenuItem *item) { menuIds_.emplace_back(id, item); }
+    // QueryUnload with the reason; false when the form cancelled its unloading.
     bool RunQueryUnload(int unloadMode);
-    void RunUnload() {
-        int cancel = 0;
-        Form_Unload(cancel);
-    }
+    // QueryUnload, Unload, then the form is let go of: the one unloading sequence, for
+    // the title-bar close, a shutdown and Unload from code alike.
+    void Unload(int unloadMode);
 
 protected:
     virtual void Form_Load() {}
     virtual void Form_Resize() {}
     virtual void Form_QueryUnload(int & /*cancel*/, int /*unloadMode*/) {}
     virtual void Form_Unload(int & /*cancel*/) {}
-    virtual void Form_Paint() {}
 
 private:
     static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -142,10 +142,11 @@ private:
     std::vector<MenuItem *> topMenus_;
     std::vector<std::pair<UINT, MenuItem *>> menuIds_;
     HMENU menuBar_ = nullptr;
-    std::function<void(int)> release_;
+    std::function<void()> release_;
 };
 
-// Forms unloaded from inside their own messages are deleted here, at the next pump.
+// Unloaded forms wait here until the top-level message loop deletes them: an unload may
+// come from inside one of their own handlers.
 void ReleaseUnloadedForms();
 void DeferFormDeletion(std::unique_ptr<Form> form);
 
@@ -156,7 +157,7 @@ public:
     T &Get() {
         if (!form_) {
             form_ = std::make_unique<T>();
-            form_->SetRelease([this](int) { Release(); });
+            form_->SetRelease([this] { Release(); });
             form_->BuildMenus();
             T &f = *form_;
             f.RunLoad();
@@ -171,10 +172,7 @@ public:
     // Unload from code: QueryUnload and Unload run, then the form is gone; the next use
     // creates it again with its designed values.
     void Unload() {
-        if (!form_) return;
-        if (!form_->RunQueryUnload(vbFormCode)) return;
-        form_->RunUnload();
-        Release();
+        if (form_) form_->Unload(vbFormCode);
     }
 
     // Drops the form without its unload events, so that a test starts afresh.
@@ -235,6 +233,7 @@ protected:
     void InvalidateInParent() const;
     int ToPixelsX(double v) const;
     int ToPixelsY(double v) const;
+    RECT PixelRectOf(double left, double top, double width, double height) const;
 
     Container &parent_;
     std::wstring name_;

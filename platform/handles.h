@@ -13,12 +13,6 @@ struct DcDeleter {
 struct GdiObjectDeleter {
     void operator()(HGDIOBJ h) const { if (h) DeleteObject(h); }
 };
-struct ModuleDeleter {
-    void operator()(HMODULE h) const { if (h) FreeLibrary(h); }
-};
-struct MenuDeleter {
-    void operator()(HMENU h) const { if (h) DestroyMenu(h); }
-};
 struct FileDeleter {
     void operator()(HANDLE h) const { if (h && h != INVALID_HANDLE_VALUE) CloseHandle(h); }
 };
@@ -27,8 +21,6 @@ using unique_hdc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
 using unique_hbitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
 using unique_hfont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
 using unique_hbrush = std::unique_ptr<std::remove_pointer_t<HBRUSH>, GdiObjectDeleter>;
-using unique_hmodule = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleDeleter>;
-using unique_hmenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
 using unique_hfile = std::unique_ptr<void, FileDeleter>;
 
 } // namespace mirolt::platform

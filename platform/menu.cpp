@@ -28,10 +28,10 @@ HWND MenuItem::OwnerWindow() const { return form_.Hwnd(); }
 
 MenuItem *MenuItem::FindById(UINT id) { return form_.FindMenuById(id); }
 
-void MenuItem::Build(MenuItem * /*parent*/) {
+void MenuItem::Build() {
     if (!children_.empty()) {
         submenu_ = CreatePopupMenu();
-        for (MenuItem *c : children_) c->Build(this);
+        for (MenuItem *c : children_) c->Build();
         RebuildItems();
     }
 }

@@ -42,7 +42,7 @@ public:
     HWND OwnerWindow() const;
     MenuItem *FindById(UINT id);
     UINT Id() const { return id_; }
-    void Build(MenuItem *parent);
+    void Build();
     void AppendTo(HMENU menu);
     void RebuildItems();
 

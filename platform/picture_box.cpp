@@ -44,21 +44,19 @@ std::shared_ptr<Bitmap32> NewSurface(int width, int height) {
     static std::vector<std::unique_ptr<Bitmap32>> spare;
     constexpr size_t kKeep = 2;
     constexpr int64_t kWorthKeeping = 1 << 20; // pixels
+    const auto keepOrDelete = [](Bitmap32 *b) {
+        if (spare.size() < kKeep) spare.emplace_back(b);
+        else delete b;
+    };
     for (auto it = spare.begin(); it != spare.end(); ++it)
         if ((*it)->Width() == width && (*it)->Height() == height) {
             Bitmap32 *reused = it->release();
             spare.erase(it);
-            return std::shared_ptr<Bitmap32>(reused, [](Bitmap32 *b) {
-                if (spare.size() < kKeep) spare.emplace_back(b);
-                else delete b;
-            });
+            return std::shared_ptr<Bitmap32>(reused, keepOrDelete);
         }
     auto *fresh = new Bitmap32(width, height);
     if (int64_t{width} * height < kWorthKeeping) return std::shared_ptr<Bitmap32>(fresh);
-    return std::shared_ptr<Bitmap32>(fresh, [](Bitmap32 *b) {
-        if (spare.size() < kKeep) spare.emplace_back(b);
-        else delete b;
-    });
+    return std::shared_ptr<Bitmap32>(fresh, keepOrDelete);
 }
 
 int ShiftState() {

@@ -90,7 +90,7 @@ private:
     void ResizeSurface(int width, int height);
     // Makes the persistent image this box's alone before it is drawn into.
     void Own();
-    // Takes `bitmap` as the persistent image when it has the drawing area's size.
+    // Takes the picture being set as the persistent image when it is width x height.
     bool Adopt(int width, int height);
     void UseSurface(std::shared_ptr<Bitmap32> surface);
     void MouseEvent(const std::function<void(int, int, double, double)> &handler, int button,

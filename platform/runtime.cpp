@@ -56,7 +56,6 @@ void NotePump(YieldClock &c, int64_t now) {
 void detail::YieldSlow() {
     YieldClock &c = Clock();
     const int64_t now = c.Now();
-    ++c.stats.calls;
     // Keep clock reads about every 1 ms of caller work, however heavy each call is.
     const double sinceCheck = c.Ms(now - c.lastCheck);
     if (sinceCheck > 2.0 && c.interval > 1) c.interval /= 2;
@@ -178,23 +177,22 @@ void DeleteSetting(const std::wstring &app, const std::wstring &section) {
     RegDeleteTreeW(HKEY_CURRENT_USER, SettingsKey(app, section).c_str());
 }
 
+namespace {
+int TwipsPerPixel(int axis) {
+    HDC dc = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(dc, axis);
+    ReleaseDC(nullptr, dc);
+    return dpi > 0 ? 1440 / dpi : 15;
+}
+} // namespace
+
 int TwipsPerPixelX() {
-    static const int v = [] {
-        HDC dc = GetDC(nullptr);
-        const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
-        ReleaseDC(nullptr, dc);
-        return dpi > 0 ? 1440 / dpi : 15;
-    }();
+    static const int v = TwipsPerPixel(LOGPIXELSX);
     return v;
 }
 
 int TwipsPerPixelY() {
-    static const int v = [] {
-        HDC dc = GetDC(nullptr);
-        const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-        ReleaseDC(nullptr, dc);
-        return dpi > 0 ? 1440 / dpi : 15;
-    }();
+    static const int v = TwipsPerPixel(LOGPIXELSY);
     return v;
 }
 

@@ -30,7 +30,6 @@ void SetYieldHook(std::function<void()> hook);
 void PumpMessages();
 
 struct YieldStats {
-    uint64_t calls = 0;  // DoEvents calls that reached the slow path check
     uint64_t pumps = 0;  // real message pumps
     double maxGapMs = 0; // longest time between two pumps since the reset
 };
