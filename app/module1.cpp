@@ -38,10 +38,6 @@ void Main(const StartupObserver &observe) {
     }
     forms::Form4.Unload();
 
-    const std::wstring tips =
-        platform::GetSetting(L"Mirolt", L"Options", L"Show Tips at Startup", L"1");
-    (void)tips; // the tips window joins the start-up with its own window
-
     forms::Form1.Show();
 
     const std::wstring commandLine = platform::CommandLine();
