@@ -17,7 +17,9 @@ using platform::ScrollBar;
 using platform::SystemColor;
 
 // Designed places are stored in twips; Form1 works in pixels.
-constexpr double Px(double twips) { return twips / 15.0; }
+constexpr double Px(double twips) {
+    return twips / 15.0;
+}
 
 constexpr int32_t kTitleTextColor = SystemColor(COLOR_CAPTIONTEXT); // system colour 9
 constexpr double kMinWidthTwips = 7425;
@@ -25,10 +27,10 @@ constexpr double kMinHeightTwips = 3870;
 constexpr double kScrollBarThickness = Px(255);
 
 const platform::FormDesign kForm1Design = {.caption = L"Mirolt",
-                                       .clientWidthTwips = 12015,
-                                       .clientHeightTwips = 5475,
-                                       .border = platform::BorderStyle::Sizable,
-                                       .scale = ScaleMode::Pixels};
+                                           .clientWidthTwips = 12015,
+                                           .clientHeightTwips = 5475,
+                                           .border = platform::BorderStyle::Sizable,
+                                           .scale = ScaleMode::Pixels};
 
 PictureBoxDesign Pane(double leftTwips) {
     PictureBoxDesign d;
@@ -74,24 +76,22 @@ PictureBoxDesign Probe() {
 } // namespace
 
 Form1::Form1()
-    : Form(kForm1Design),
-      File(*this, L"File", L"ファイル"), FileOpen(File, L"FileOpen", L"画像を開く"),
+    : Form(kForm1Design), File(*this, L"File", L"ファイル"),
+      FileOpen(File, L"FileOpen", L"画像を開く"),
       SusieOpen(File, L"SusieOpen", L"Susieプラグインで開く"), line1(File, L"line1", L"-"),
       Save(File, L"Save", L"画像をBMP形式で保存"),
       JPEGSave(File, L"JPEGSave", L"画像をJPEG形式で保存"), Line2(File, L"Line2", L"-"),
       KidouText(File, L"KidouText", L"MiroltTextエディターの起動"), Line4(File, L"Line4", L"-"),
-      End(File, L"End", L"終了"),
-      Syori(*this, L"Syori", L"処理の実行"), Mono(Syori, L"Mono", L"グレースケール"),
-      Hanten(Syori, L"Hanten", L"色の反転"), Light(Syori, L"Light", L"明るさの変更"),
-      Color(Syori, L"Color", L"色のバランスの設定"), Sepia(Syori, L"Sepia", L"セピア調にする"),
-      Line3(Syori, L"Line3", L"-"), Mozie(Syori, L"Mozie", L"文字絵作成"),
-      Line5(Syori, L"Line5", L"-"), MakeMask(Syori, L"MakeMask", L"マスクよう画像の作成"),
+      End(File, L"End", L"終了"), Syori(*this, L"Syori", L"処理の実行"),
+      Mono(Syori, L"Mono", L"グレースケール"), Hanten(Syori, L"Hanten", L"色の反転"),
+      Light(Syori, L"Light", L"明るさの変更"), Color(Syori, L"Color", L"色のバランスの設定"),
+      Sepia(Syori, L"Sepia", L"セピア調にする"), Line3(Syori, L"Line3", L"-"),
+      Mozie(Syori, L"Mozie", L"文字絵作成"), Line5(Syori, L"Line5", L"-"),
+      MakeMask(Syori, L"MakeMask", L"マスクよう画像の作成"),
       Filter(*this, L"Filter", L"フィルター"), Sonoiti(Filter, L"Sonoiti", L"その①"),
-      Mozaiku(Filter, L"Mozaiku", L"モザイクにする"),
-      Clip(*this, L"Clip", L"クリップボード"),
+      Mozaiku(Filter, L"Mozaiku", L"モザイクにする"), Clip(*this, L"Clip", L"クリップボード"),
       Copy(Clip, L"Copy", L"クリップボードにコピーする"),
-      Load(Clip, L"Load", L"クリップボードから開く"),
-      Idou(*this, L"Idou", L"ピクチャの移動"),
+      Load(Clip, L"Load", L"クリップボードから開く"), Idou(*this, L"Idou", L"ピクチャの移動"),
       settei(*this, L"settei", L"設定"),
       MTextEditerSettei(settei, L"MTextEditerSettei", L"MiroltTextエディターの設定"),
       MemoSettei(settei, L"MemoSettei", L"メモ帳の設定"),
@@ -102,9 +102,8 @@ Form1::Form1()
       Tukaumozi(Mozienosettei, L"Tukaumozi", L"文字絵に使う文字"),
       Siyou(Mozienosettei, L"Siyou", L"使用するソフト"),
       MoziMirolt(Siyou, L"MoziMirolt", L"MiroltTextエディター"),
-      MoziMemotyou(Siyou, L"MoziMemotyou", L"メモ帳"),
-      Sonota(*this, L"Sonota", L"その他"), OnePoint(Sonota, L"OnePoint", L"ワンポイント"),
-      GoHP(*this, L"GoHP", L"Miroltホームページ"),
+      MoziMemotyou(Siyou, L"MoziMemotyou", L"メモ帳"), Sonota(*this, L"Sonota", L"その他"),
+      OnePoint(Sonota, L"OnePoint", L"ワンポイント"), GoHP(*this, L"GoHP", L"Miroltホームページ"),
       OpenOnly(*this, L"OpenOnly", L"オープンだけ", false),
       OnlyOpen(OpenOnly, L"OnlyOpen", L"画像を開く"),
       SusieOnlyOpen(OpenOnly, L"SusieOnlyOpen", L"Susieプラグインで開く"),
@@ -122,8 +121,7 @@ Form1::Form1()
       OnlyMozaiku(OnlySyori, L"OnlyMozaiku", L"モザイクにする"),
       OnlyHozon(*this, L"OnlyHozon", L"保存するだけ", false),
       OnlyBMP(OnlyHozon, L"OnlyBMP", L"画像をBMP形式で保存"),
-      OnlyJPEG(OnlyHozon, L"OnlyJPEG", L"画像をJPEG形式で保存"),
-      Line10(OnlyHozon, L"Line10", L"-"),
+      OnlyJPEG(OnlyHozon, L"OnlyJPEG", L"画像をJPEG形式で保存"), Line10(OnlyHozon, L"Line10", L"-"),
       OnlyCopy(OnlyHozon, L"OnlyCopy", L"クリップボードにコピーする"),
       line11(OnlyHozon, L"line11", L"-"), OnlyIdou(OnlyHozon, L"OnlyIdou", L"ピクチャの移動"),
       Picture5(*this, L"Picture5", Pane(360)), Picture6(Picture5, L"Picture6", View()),
@@ -142,7 +140,8 @@ Form1::Form1()
                platform::FontSpec{L"ＭＳ Ｐゴシック", 9, false}, false),
       ProgressBar1(*this, L"ProgressBar1", {Px(9840), Px(5160), Px(1875), Px(255)}, false),
       StatusBar1(*this, L"StatusBar1", L"画像を編集するソフトです", Px(405)) {
-    for (ScrollBar *bar : {&HScroll1, &VScroll1, &HScroll2, &VScroll2}) bar->SetMin(0);
+    for (ScrollBar *bar : {&HScroll1, &VScroll1, &HScroll2, &VScroll2})
+        bar->SetMin(0);
     WireEvents();
 }
 
@@ -184,8 +183,10 @@ void Form1::WireEvents() {
     Picture6.MouseUp = [this](int b, int s, double x, double y) { Picture6_MouseUp(b, s, x, y); };
     Picture3.MouseUp = [this](int b, int s, double x, double y) { Picture3_MouseUp(b, s, x, y); };
     Picture3.DblClick = [this] { Picture3_DblClick(); };
-    platform::EnableDrop(Picture5, [this](const platform::DataObject &d) { Picture5_OLEDragDrop(d); });
-    platform::EnableDrop(Picture6, [this](const platform::DataObject &d) { Picture6_OLEDragDrop(d); });
+    platform::EnableDrop(Picture5,
+                         [this](const platform::DataObject &d) { Picture5_OLEDragDrop(d); });
+    platform::EnableDrop(Picture6,
+                         [this](const platform::DataObject &d) { Picture6_OLEDragDrop(d); });
 }
 
 Form1::~Form1() {
@@ -196,7 +197,8 @@ Form1::~Form1() {
 void Form1::PublishResult() {
     Picture3.SetPicture(Picture2.Image());
     Picture3.SetVisible(true);
-    for (MenuItem *m : {&Idou, &Copy, &Save, &JPEGSave}) m->SetEnabled(true);
+    for (MenuItem *m : {&Idou, &Copy, &Save, &JPEGSave})
+        m->SetEnabled(true);
 }
 
 void Form1::Form_Load() {
@@ -210,7 +212,8 @@ void Form1::Form_Load() {
     Run = false;
     CommonDialog1.Filter = kOpenFilter;
     CommonDialog1.CancelError = true;
-    for (MenuItem *m : {&Save, &JPEGSave, &Copy, &Idou, &Syori, &Filter}) m->SetEnabled(false);
+    for (MenuItem *m : {&Save, &JPEGSave, &Copy, &Idou, &Syori, &Filter})
+        m->SetEnabled(false);
     Picture6.SetVisible(false);
     Picture3.SetVisible(false);
 }
@@ -283,30 +286,48 @@ void Form1::SetupResultScrollBars() {
     SetupBar(VScroll2, Picture3.Height(), Picture4.Height());
 }
 
-void Form1::HScroll1_Change() { Picture6.SetLeft(ScrollOffset(int16_t(HScroll1.Value()))); }
-void Form1::VScroll1_Change() { Picture6.SetTop(ScrollOffset(int16_t(VScroll1.Value()))); }
-void Form1::HScroll2_Change() { Picture3.SetLeft(ScrollOffset(int16_t(HScroll2.Value()))); }
-void Form1::VScroll2_Change() { Picture3.SetTop(ScrollOffset(int16_t(VScroll2.Value()))); }
+void Form1::HScroll1_Change() {
+    Picture6.SetLeft(ScrollOffset(int16_t(HScroll1.Value())));
+}
+void Form1::VScroll1_Change() {
+    Picture6.SetTop(ScrollOffset(int16_t(VScroll1.Value())));
+}
+void Form1::HScroll2_Change() {
+    Picture3.SetLeft(ScrollOffset(int16_t(HScroll2.Value())));
+}
+void Form1::VScroll2_Change() {
+    Picture3.SetTop(ScrollOffset(int16_t(VScroll2.Value())));
+}
 
-void Form1::Picture6_Resize() { SetupImageScrollBars(); }
-void Form1::Picture3_Resize() { SetupResultScrollBars(); }
+void Form1::Picture6_Resize() {
+    SetupImageScrollBars();
+}
+void Form1::Picture3_Resize() {
+    SetupResultScrollBars();
+}
 
-void Form1::Command1_Click() { Run = true; }
+void Form1::Command1_Click() {
+    Run = true;
+}
 
 void Form1::EnterPictureLoadedState(bool fromImage) {
     if (fromImage) Picture6.SetPicture(Picture1.Image());
     Picture3.SetVisible(false);
-    for (MenuItem *m : {&Idou, &Copy, &Save, &JPEGSave}) m->SetEnabled(false);
+    for (MenuItem *m : {&Idou, &Copy, &Save, &JPEGSave})
+        m->SetEnabled(false);
     Picture6.SetPicture(fromImage ? Picture1.Image() : Picture1.GetPicture());
     Picture3.SetPicture(platform::LoadPicture());
     Picture2.SetPicture(platform::LoadPicture());
     ResetPictureLayout();
-    for (MenuItem *m : {&Save, &JPEGSave, &Syori}) m->SetEnabled(true);
+    for (MenuItem *m : {&Save, &JPEGSave, &Syori})
+        m->SetEnabled(true);
     Picture6.SetVisible(true);
     Filter.SetEnabled(true);
 }
 
-void Form1::End_Click() { platform::EndProgram(); }
+void Form1::End_Click() {
+    platform::EndProgram();
+}
 
 // The source pane re-probes the clipboard for every button; only the right one opens
 // its pop-up.
@@ -323,12 +344,20 @@ void Form1::Picture3_MouseUp(int button, int, double, double) {
     if (button == platform::vbRightButton) PopupMenu(OnlyHozon);
 }
 
-void Form1::Picture3_DblClick() { Idou_Click(); }
+void Form1::Picture3_DblClick() {
+    Idou_Click();
+}
 
-void Form1::GoHP_Click() { ShellExecuteA(Hwnd(), "open", kHomePage, "", "", SW_SHOW); }
+void Form1::GoHP_Click() {
+    ShellExecuteA(Hwnd(), "open", kHomePage, "", "", SW_SHOW);
+}
 
 // Closing the main window by any means ends the program at once, asking nothing.
-void Form1::Form_QueryUnload(int &, int) { platform::EndProgram(); }
-void Form1::Form_Unload(int &) { platform::EndProgram(); }
+void Form1::Form_QueryUnload(int &, int) {
+    platform::EndProgram();
+}
+void Form1::Form_Unload(int &) {
+    platform::EndProgram();
+}
 
 } // namespace mirolt::app

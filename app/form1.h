@@ -9,7 +9,7 @@
 namespace mirolt::app {
 
 class Form1 : public platform::Form {
-public:
+  public:
     Form1();
     ~Form1() override;
 
@@ -23,8 +23,8 @@ public:
     platform::MenuItem Filter, Sonoiti, Mozaiku;
     platform::MenuItem Clip, Copy, Load;
     platform::MenuItem Idou;
-    platform::MenuItem settei, MTextEditerSettei, MemoSettei, TrueMemoSettei, Saitekika,
-        Hyouzyun, Mozienosettei, Tukaumozi, Siyou, MoziMirolt, MoziMemotyou;
+    platform::MenuItem settei, MTextEditerSettei, MemoSettei, TrueMemoSettei, Saitekika, Hyouzyun,
+        Mozienosettei, Tukaumozi, Siyou, MoziMirolt, MoziMemotyou;
     platform::MenuItem Sonota, OnePoint;
     platform::MenuItem GoHP;
     platform::MenuItem OpenOnly, OnlyOpen, SusieOnlyOpen, Line6, OnlyClipOpen;
@@ -97,13 +97,13 @@ public:
     void Picture3_DblClick();
     void GoHP_Click();
 
-protected:
+  protected:
     void Form_Load() override;
     void Form_Resize() override;
     void Form_QueryUnload(int &cancel, int unloadMode) override;
     void Form_Unload(int &cancel) override;
 
-private:
+  private:
     void WireEvents();
 };
 

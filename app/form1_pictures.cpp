@@ -9,8 +9,12 @@ namespace mirolt::app {
 
 using platform::MenuItem;
 
-void Form1::FileOpen_Click() { OpenPictureFile(); }
-void Form1::OnlyOpen_Click() { OpenPictureFile(); }
+void Form1::FileOpen_Click() {
+    OpenPictureFile();
+}
+void Form1::OnlyOpen_Click() {
+    OpenPictureFile();
+}
 
 void Form1::OpenPictureFile() {
     try {
@@ -31,7 +35,9 @@ void Form1::Picture5_OLEDragDrop(const platform::DataObject &data) {
     EnterPictureLoadedState();
 }
 
-void Form1::Picture6_OLEDragDrop(const platform::DataObject &data) { Picture5_OLEDragDrop(data); }
+void Form1::Picture6_OLEDragDrop(const platform::DataObject &data) {
+    Picture5_OLEDragDrop(data);
+}
 
 void Form1::LoadPictureFile(const std::wstring &path) {
     platform::MsgBox(path);
@@ -57,15 +63,20 @@ void Form1::SaveBmpFile() {
     }
 }
 
-void Form1::Copy_Click() { CopyPictureToClipboard(); }
+void Form1::Copy_Click() {
+    CopyPictureToClipboard();
+}
 
-void Form1::CopyPictureToClipboard() { platform::ClipboardSetBitmap(Picture2.Image()); }
+void Form1::CopyPictureToClipboard() {
+    platform::ClipboardSetBitmap(Picture2.Image());
+}
 
 void Form1::Load_Click() {
     LoadPictureFromClipboard();
     if (Picture1.GetPicture().Handle() != 0) {
         Picture3.SetVisible(false);
-        for (MenuItem *m : {&Save, &JPEGSave, &Copy, &Idou}) m->SetEnabled(false);
+        for (MenuItem *m : {&Save, &JPEGSave, &Copy, &Idou})
+            m->SetEnabled(false);
     }
 }
 
@@ -78,11 +89,14 @@ void Form1::LoadPictureFromClipboard() {
     }
     Picture6.SetPicture(Picture1.Image());
     ResetPictureLayout();
-    for (MenuItem *m : {&Save, &JPEGSave, &Syori, &Filter, &Copy}) m->SetEnabled(true);
+    for (MenuItem *m : {&Save, &JPEGSave, &Syori, &Filter, &Copy})
+        m->SetEnabled(true);
     Picture6.SetVisible(true);
 }
 
-void Form1::Clip_Click() { Load.SetEnabled(platform::ClipboardGetBitmap().Handle() != 0); }
+void Form1::Clip_Click() {
+    Load.SetEnabled(platform::ClipboardGetBitmap().Handle() != 0);
+}
 
 void Form1::Idou_Click() {
     if (platform::MsgBox(L"ピクチャを移動してよろしいですか?",
@@ -93,7 +107,8 @@ void Form1::Idou_Click() {
     Picture2.Cls();
     Picture6.SetPicture(Picture1.GetPicture());
     Picture3.SetPicture(Picture2.Image());
-    for (MenuItem *m : {&Save, &JPEGSave, &Copy, &Idou}) m->SetEnabled(false);
+    for (MenuItem *m : {&Save, &JPEGSave, &Copy, &Idou})
+        m->SetEnabled(false);
     Picture3.SetVisible(false);
 }
 

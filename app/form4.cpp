@@ -14,14 +14,14 @@ constexpr int32_t kBlack = Rgb(0, 0, 0);
 constexpr int32_t kDefaultText = platform::SystemColor(COLOR_BTNTEXT);
 
 const platform::FormDesign kForm4Design = {.caption = L"",
-                                       .clientWidthTwips = 7350,
-                                       .clientHeightTwips = 2250,
-                                       .border = platform::BorderStyle::None,
-                                       .backColor = kWhite,
-                                       .controlBox = false,
-                                       .minButton = false,
-                                       .maxButton = false,
-                                       .showInTaskbar = false};
+                                           .clientWidthTwips = 7350,
+                                           .clientHeightTwips = 2250,
+                                           .border = platform::BorderStyle::None,
+                                           .backColor = kWhite,
+                                           .controlBox = false,
+                                           .minButton = false,
+                                           .maxButton = false,
+                                           .showInTaskbar = false};
 
 // One staggered letter: transparent, sized to its text, in the designed face.
 Label::Design Letter(const wchar_t *caption, double left, double top, double points, bool bold,

@@ -5,11 +5,11 @@
 namespace mirolt::app {
 
 class Form4 : public platform::Form {
-public:
+  public:
     Form4();
 
-    platform::Label Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8, Label9,
-        Label10, Label11;
+    platform::Label Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8, Label9, Label10,
+        Label11;
     platform::ProgressBar ProgressBar1;
 };
 

@@ -1,6 +1,6 @@
 // Entry point of Mirolt.exe.
-#include "module1.h"
 #include "forms.h"
+#include "module1.h"
 #include "runtime.h"
 
 #include <windows.h>

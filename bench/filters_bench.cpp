@@ -20,7 +20,7 @@ namespace {
 
 // Answers "完了" at once, so that a run ends without a person.
 class AutoPrompts final : public platform::Prompts {
-public:
+  public:
     int MsgBox(const std::wstring &, int, const std::wstring &) override { return platform::vbOK; }
     std::optional<std::wstring> FileDialog(const platform::FileDialogRequest &) override {
         return std::nullopt;

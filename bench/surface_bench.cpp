@@ -14,7 +14,7 @@ using namespace mirolt::platform;
 namespace {
 
 class Host : public Form {
-public:
+  public:
     Host() : Form(FormDesign{L"bench", 6000, 4000, BorderStyle::Sizable, ScaleMode::Pixels}) {}
 };
 
@@ -36,13 +36,15 @@ int main() {
     d.visible = false;
     PictureBox source(host, L"source", d), result(host, L"result", d);
     for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x) source.PSet(x, y, (x * 31 + y * 17) & 0xFFFFFF);
+        for (int x = 0; x < W; ++x)
+            source.PSet(x, y, (x * 31 + y * 17) & 0xFFFFFF);
 
     LARGE_INTEGER t0, t1;
     // Baseline: the same pixels through a plain loop over memory.
     std::vector<uint32_t> a(size_t(W) * H, 1), b(size_t(W) * H);
     QueryPerformanceCounter(&t0);
-    for (size_t i = 0; i < a.size(); ++i) b[i] = a[i] ^ 0xFFFFFF;
+    for (size_t i = 0; i < a.size(); ++i)
+        b[i] = a[i] ^ 0xFFFFFF;
     QueryPerformanceCounter(&t1);
     const double baseline = double(W) * H / Seconds(t0, t1) / 1e6;
 

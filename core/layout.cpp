@@ -11,6 +11,8 @@ std::optional<int16_t> ScrollBarMax(double view, double pane) {
     return CInt(steps);
 }
 
-int16_t ScrollOffset(int16_t value) { return MulInt(static_cast<int16_t>(-kScrollStep), value); }
+int16_t ScrollOffset(int16_t value) {
+    return MulInt(static_cast<int16_t>(-kScrollStep), value);
+}
 
 } // namespace mirolt

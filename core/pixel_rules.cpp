@@ -4,7 +4,9 @@
 
 namespace mirolt {
 
-int PreviewLevel(int v) { return static_cast<int>(RoundHalfEven((v + 255) / 2.0)); }
+int PreviewLevel(int v) {
+    return static_cast<int>(RoundHalfEven((v + 255) / 2.0));
+}
 
 int32_t PreviewColor(int red, int green, int blue) {
     return Rgb(PreviewLevel(red), PreviewLevel(green), PreviewLevel(blue));

@@ -21,9 +21,13 @@ constexpr int ThirdRounded(int s) {
 }
 
 // A channel result clamped to 0..255. Wide, so that any 32-bit offset plus a channel fits.
-constexpr int ClampChannel(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, 0, 255)); }
+constexpr int ClampChannel(int64_t v) {
+    return static_cast<int>(std::clamp<int64_t>(v, 0, 255));
+}
 
-constexpr int ChannelSum(int32_t c) { return RedOf(c) + GreenOf(c) + BlueOf(c); }
+constexpr int ChannelSum(int32_t c) {
+    return RedOf(c) + GreenOf(c) + BlueOf(c);
+}
 
 // Grayscale: the rounded mean of the three channels, as gray.
 constexpr int32_t GrayscaleOf(int32_t c) {
@@ -37,7 +41,9 @@ constexpr int32_t InvertedOf(int32_t c) {
 }
 
 // Mask: exactly black becomes white, everything else black.
-constexpr int32_t MaskOf(int32_t c) { return c == 0 ? Rgb(255, 255, 255) : Rgb(0, 0, 0); }
+constexpr int32_t MaskOf(int32_t c) {
+    return c == 0 ? Rgb(255, 255, 255) : Rgb(0, 0, 0);
+}
 
 // Sepia: the rounded mean, warmed by +40 red, +10 green and -30 blue, clamped.
 constexpr int32_t SepiaOf(int32_t c) {

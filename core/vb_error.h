@@ -19,13 +19,13 @@ enum ErrorNumber : int {
 };
 
 class RuntimeError : public std::runtime_error {
-public:
+  public:
     explicit RuntimeError(int number, const std::string &what = {})
         : std::runtime_error(what.empty() ? "run-time error " + std::to_string(number) : what),
           number_(number) {}
     int Number() const { return number_; }
 
-private:
+  private:
     int number_;
 };
 

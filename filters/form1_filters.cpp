@@ -49,12 +49,24 @@ void RunAndPublish(Form1 &f, void (Form1::*operation)()) {
 }
 } // namespace
 
-void Form1::Mono_Click() { RunAndPublish(*this, &Form1::MakeGrayscale); }
-void Form1::Hanten_Click() { RunAndPublish(*this, &Form1::InvertColors); }
-void Form1::MakeMask_Click() { RunAndPublish(*this, &Form1::MakeMaskImage); }
-void Form1::Sepia_Click() { RunAndPublish(*this, &Form1::MakeSepia); }
+void Form1::Mono_Click() {
+    RunAndPublish(*this, &Form1::MakeGrayscale);
+}
+void Form1::Hanten_Click() {
+    RunAndPublish(*this, &Form1::InvertColors);
+}
+void Form1::MakeMask_Click() {
+    RunAndPublish(*this, &Form1::MakeMaskImage);
+}
+void Form1::Sepia_Click() {
+    RunAndPublish(*this, &Form1::MakeSepia);
+}
 
-void Form1::Light_Click() { forms::Form3.Show(); }
-void Form1::Color_Click() { forms::Form2.Show(); }
+void Form1::Light_Click() {
+    forms::Form3.Show();
+}
+void Form1::Color_Click() {
+    forms::Form2.Show();
+}
 
 } // namespace mirolt::app

@@ -13,18 +13,18 @@ using platform::Label;
 using platform::ScrollBar;
 
 const platform::FormDesign kForm2Design = {.caption = L"色のバランス",
-                                       .clientWidthTwips = 4800,
-                                       .clientHeightTwips = 2280,
-                                       .border = platform::BorderStyle::FixedSingle,
-                                       .maxButton = false};
+                                           .clientWidthTwips = 4800,
+                                           .clientHeightTwips = 2280,
+                                           .border = platform::BorderStyle::FixedSingle,
+                                           .maxButton = false};
 
 // Rows of the three channels, in twips.
 constexpr double kRowTop[] = {240, 720, 1200};
 constexpr double kRowHeight = 255;
 
 // Name and value labels stand on the preview colour in their row's colour.
-Label::Design RowLabel(int row, double left, double width, const wchar_t *caption,
-                       int32_t color, Label::Alignment alignment) {
+Label::Design RowLabel(int row, double left, double width, const wchar_t *caption, int32_t color,
+                       Label::Alignment alignment) {
     Label::Design d;
     d.place = {left, kRowTop[row], width, kRowHeight};
     d.caption = caption;
@@ -40,7 +40,9 @@ Label::Design ValueLabel(int row, int32_t color) {
     return RowLabel(row, 4020, 540, L"0", color, Label::Alignment::Right);
 }
 
-platform::Place BarPlace(int row) { return {960, kRowTop[row], 3000, kRowHeight}; }
+platform::Place BarPlace(int row) {
+    return {960, kRowTop[row], 3000, kRowHeight};
+}
 
 Label::Design NoteLabel() {
     Label::Design d;
@@ -76,7 +78,9 @@ Form2::Form2()
     Command2.Click = [this] { Command2_Click(); };
 }
 
-void Form2::Form_Load() { ShowPreview(); }
+void Form2::Form_Load() {
+    ShowPreview();
+}
 
 void Form2::ShowPreview() {
     SetBackColor(PreviewColor(HScroll1.Value(), HScroll2.Value(), HScroll3.Value()));
@@ -102,6 +106,8 @@ void Form2::Command1_Click() {
     });
 }
 
-void Form2::Command2_Click() { Hide(); }
+void Form2::Command2_Click() {
+    Hide();
+}
 
 } // namespace mirolt::app

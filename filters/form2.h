@@ -6,7 +6,7 @@
 namespace mirolt::app {
 
 class Form2 : public platform::Form {
-public:
+  public:
     Form2();
 
     platform::Label Label1;
@@ -28,10 +28,10 @@ public:
     void Command1_Click();
     void Command2_Click();
 
-protected:
+  protected:
     void Form_Load() override;
 
-private:
+  private:
     void ShowPreview();
 };
 

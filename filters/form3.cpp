@@ -12,10 +12,10 @@ using platform::Label;
 using platform::ScrollBar;
 
 const platform::FormDesign kForm3Design = {.caption = L"明るさの変更",
-                                       .clientWidthTwips = 4800,
-                                       .clientHeightTwips = 1320,
-                                       .border = platform::BorderStyle::FixedSingle,
-                                       .maxButton = false};
+                                           .clientWidthTwips = 4800,
+                                           .clientHeightTwips = 1320,
+                                           .border = platform::BorderStyle::FixedSingle,
+                                           .maxButton = false};
 
 constexpr double kRowTop = 240, kRowHeight = 255;
 
@@ -46,7 +46,9 @@ Form3::Form3()
 }
 
 // The label shows the bar as it stands: a brightening by 100 reads "-100".
-void Form3::HScroll1_Change() { Label1.SetCaption(std::to_wstring(HScroll1.Value())); }
+void Form3::HScroll1_Change() {
+    Label1.SetCaption(std::to_wstring(HScroll1.Value()));
+}
 
 void Form3::Command1_Click() {
     filters::RunFromDialog(forms::Form3, *this, [this](Form1 &main) {
@@ -55,6 +57,8 @@ void Form3::Command1_Click() {
     });
 }
 
-void Form3::Command2_Click() { Hide(); }
+void Form3::Command2_Click() {
+    Hide();
+}
 
 } // namespace mirolt::app

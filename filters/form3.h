@@ -5,7 +5,7 @@
 namespace mirolt::app {
 
 class Form3 : public platform::Form {
-public:
+  public:
     Form3();
 
     platform::Label Label2;

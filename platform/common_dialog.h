@@ -5,7 +5,7 @@
 namespace mirolt::platform {
 
 class CommonDialog {
-public:
+  public:
     std::wstring Filter;
     int FilterIndex = 1;
     std::wstring FileName; // the initial name, and the chosen one afterwards
@@ -15,7 +15,7 @@ public:
     void ShowOpen() { Show(false); }
     void ShowSave() { Show(true); }
 
-private:
+  private:
     void Show(bool save);
 };
 

@@ -22,8 +22,8 @@ void InitCommonControlsOnce() {
 
 // ---- ScrollBar ----
 
-ScrollBar::ScrollBar(Container &parent, std::wstring name, Orientation orientation,
-                     const Place &p, bool visible)
+ScrollBar::ScrollBar(Container &parent, std::wstring name, Orientation orientation, const Place &p,
+                     bool visible)
     : Control(parent, std::move(name)) {
     Create(L"SCROLLBAR", orientation == Orientation::Horizontal ? SBS_HORZ : SBS_VERT, 0, L"",
            p.left, p.top, p.width, p.height, visible);
@@ -71,12 +71,24 @@ bool ScrollBar::OnNotify(UINT msg, WPARAM wp, LPARAM, LRESULT &result) {
     int v = value_;
     const int lo = std::min(min_, max_), hi = std::max(min_, max_);
     switch (LOWORD(wp)) {
-    case SB_LINEUP: v -= smallChange_; break;
-    case SB_LINEDOWN: v += smallChange_; break;
-    case SB_PAGEUP: v -= largeChange_; break;
-    case SB_PAGEDOWN: v += largeChange_; break;
-    case SB_TOP: v = lo; break;
-    case SB_BOTTOM: v = hi; break;
+    case SB_LINEUP:
+        v -= smallChange_;
+        break;
+    case SB_LINEDOWN:
+        v += smallChange_;
+        break;
+    case SB_PAGEUP:
+        v -= largeChange_;
+        break;
+    case SB_PAGEDOWN:
+        v += largeChange_;
+        break;
+    case SB_TOP:
+        v = lo;
+        break;
+    case SB_BOTTOM:
+        v = hi;
+        break;
     case SB_THUMBPOSITION: { // the end of dragging the thumb
         SCROLLINFO si{};
         si.cbSize = sizeof(si);
@@ -98,8 +110,8 @@ bool ScrollBar::OnNotify(UINT msg, WPARAM wp, LPARAM, LRESULT &result) {
 
 Label::Label(Container &parent, std::wstring name, const Design &design)
     : Control(parent, std::move(name)), design_(design), caption_(design.caption) {
-    CreateWindowless(design.place.left, design.place.top, design.place.width,
-                     design.place.height, design.visible);
+    CreateWindowless(design.place.left, design.place.top, design.place.width, design.place.height,
+                     design.visible);
     if (design.autoSize) FitToText();
 }
 

@@ -9,7 +9,7 @@ struct Place {
 };
 
 class ScrollBar : public Control {
-public:
+  public:
     enum class Orientation { Horizontal, Vertical };
     ScrollBar(Container &parent, std::wstring name, Orientation orientation, const Place &place,
               bool visible = true);
@@ -30,7 +30,7 @@ public:
 
     bool OnNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT &result) override;
 
-private:
+  private:
     void Sync();
     void SetValueClamped(int v);
     int min_ = 0, max_ = 32767, value_ = 0;
@@ -39,7 +39,7 @@ private:
 
 // A windowless label, painted by its container over the container's background.
 class Label : public Control {
-public:
+  public:
     enum class Alignment { Left, Right, Center };
     struct Design {
         Place place;
@@ -57,14 +57,14 @@ public:
     void SetCaption(const std::wstring &caption);
     void Paint(HDC dc) const override;
 
-private:
+  private:
     void FitToText();
     Design design_;
     std::wstring caption_;
 };
 
 class CommandButton : public Control {
-public:
+  public:
     CommandButton(Container &parent, std::wstring name, const std::wstring &caption,
                   const Place &place, const FontSpec &font = {}, bool visible = true);
     std::wstring Caption() const;
@@ -75,7 +75,7 @@ public:
 
 // Progress bar of the common controls; its values are single-precision numbers.
 class ProgressBar : public Control {
-public:
+  public:
     ProgressBar(Container &parent, std::wstring name, const Place &place, bool visible = true);
     float Min() const { return min_; }
     float Max() const { return max_; }
@@ -85,7 +85,7 @@ public:
     // A value outside Min..Max raises 380.
     void SetValue(float v);
 
-private:
+  private:
     void Sync();
     float min_ = 0, max_ = 100, value_ = 0;
     int shownRange_ = -1, shownPos_ = -1; // what the window was last told, and when
@@ -94,7 +94,7 @@ private:
 
 // Status bar of the common controls, showing one fixed text along the bottom.
 class StatusBar : public Control {
-public:
+  public:
     StatusBar(Container &parent, std::wstring name, const std::wstring &text, double heightUnits);
     std::wstring Text() const;
 };

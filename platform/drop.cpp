@@ -3,9 +3,9 @@
 #include "clipboard.h"
 #include "forms.h"
 
+#include <windows.h>
 #include <ole2.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <map>
 #include <memory>
@@ -14,7 +14,7 @@ namespace mirolt::platform {
 namespace {
 
 class OleData final : public DataObject {
-public:
+  public:
     explicit OleData(IDataObject *data) : data_(data) {}
     bool GetFormat(int format) const override {
         FORMATETC fe{CLIPFORMAT(format), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
@@ -38,12 +38,12 @@ public:
         return files;
     }
 
-private:
+  private:
     IDataObject *data_;
 };
 
 class DropTarget final : public IDropTarget {
-public:
+  public:
     explicit DropTarget(std::function<void(const DataObject &)> onDrop)
         : onDrop_(std::move(onDrop)) {}
 
@@ -78,7 +78,7 @@ public:
         return S_OK;
     }
 
-private:
+  private:
     std::function<void(const DataObject &)> onDrop_;
     ULONG refs_ = 1;
     bool canDrop_ = false;
@@ -92,6 +92,8 @@ void EnableDrop(Control &control, std::function<void(const DataObject &)> onDrop
     target->Release();
 }
 
-void DisableDrop(Control &control) { RevokeDragDrop(control.Hwnd()); }
+void DisableDrop(Control &control) {
+    RevokeDragDrop(control.Hwnd());
+}
 
 } // namespace mirolt::platform

@@ -10,7 +10,7 @@ class Control;
 
 // What was dropped: the data object's formats and, for format 15, its list of files.
 class DataObject {
-public:
+  public:
     virtual ~DataObject() = default;
     virtual bool GetFormat(int format) const = 0;
     virtual std::vector<std::wstring> Files() const = 0;

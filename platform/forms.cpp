@@ -24,7 +24,9 @@ std::vector<std::unique_ptr<Form>> &Graveyard() {
     return forms;
 }
 
-int Round(double v) { return int(RoundHalfEven(v)); }
+int Round(double v) {
+    return int(RoundHalfEven(v));
+}
 
 void RegisterFormClass() {
     static bool done = [] {
@@ -146,7 +148,9 @@ bool DispatchToControl(UINT msg, WPARAM wp, LPARAM lp, LRESULT &result) {
     return control && control->OnNotify(msg, wp, lp, result);
 }
 
-void ReleaseUnloadedForms() { Graveyard().clear(); }
+void ReleaseUnloadedForms() {
+    Graveyard().clear();
+}
 void DeferFormDeletion(std::unique_ptr<Form> form) {
     if (form->Hwnd()) ShowWindow(form->Hwnd(), SW_HIDE);
     Graveyard().push_back(std::move(form));
@@ -264,7 +268,9 @@ void Form::Unload(int unloadMode) {
     if (release_) release_();
 }
 
-void Form::Close() { SendMessageW(hwnd_, WM_CLOSE, 0, 0); }
+void Form::Close() {
+    SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+}
 
 void Form::Show() {
     const bool first = !shownOnce_;
@@ -274,13 +280,18 @@ void Form::Show() {
     UpdateWindow(hwnd_);
 }
 
-void Form::Hide() { ShowWindow(hwnd_, SW_HIDE); }
-
-void Form::Refresh() {
-    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+void Form::Hide() {
+    ShowWindow(hwnd_, SW_HIDE);
 }
 
-bool Form::Visible() const { return IsWindowVisible(hwnd_) != FALSE; }
+void Form::Refresh() {
+    RedrawWindow(hwnd_, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+bool Form::Visible() const {
+    return IsWindowVisible(hwnd_) != FALSE;
+}
 
 double Form::Width() const {
     RECT r;
@@ -339,7 +350,9 @@ std::wstring Form::Caption() const {
     const int n = GetWindowTextW(hwnd_, buf, 512);
     return std::wstring(buf, size_t(n));
 }
-void Form::SetCaption(const std::wstring &caption) { SetWindowTextW(hwnd_, caption.c_str()); }
+void Form::SetCaption(const std::wstring &caption) {
+    SetWindowTextW(hwnd_, caption.c_str());
+}
 
 void Form::SetBackColor(int32_t color) {
     backColor_ = color;
@@ -349,7 +362,8 @@ void Form::SetBackColor(int32_t color) {
 
 void Form::BuildMenus() {
     if (topMenus_.empty()) return;
-    for (MenuItem *m : topMenus_) m->Build();
+    for (MenuItem *m : topMenus_)
+        m->Build();
     RebuildMenuBar();
     // The designed size is the client area's: grow the window by the menu bar.
     RECT window, client;
@@ -370,7 +384,8 @@ void Form::RebuildMenuBar() {
         menuBar_ = CreateMenu();
         SetMenu(hwnd_, menuBar_);
     }
-    while (GetMenuItemCount(menuBar_) > 0) RemoveMenu(menuBar_, 0, MF_BYPOSITION);
+    while (GetMenuItemCount(menuBar_) > 0)
+        RemoveMenu(menuBar_, 0, MF_BYPOSITION);
     for (MenuItem *m : topMenus_)
         if (m->Visible()) m->AppendTo(menuBar_);
     DrawMenuBar(hwnd_);
@@ -398,8 +413,12 @@ Control::~Control() {
     }
 }
 
-int Control::ToPixelsX(double v) const { return Round(v / parent_.UnitsPerPixelX()); }
-int Control::ToPixelsY(double v) const { return Round(v / parent_.UnitsPerPixelY()); }
+int Control::ToPixelsX(double v) const {
+    return Round(v / parent_.UnitsPerPixelX());
+}
+int Control::ToPixelsY(double v) const {
+    return Round(v / parent_.UnitsPerPixelY());
+}
 
 RECT Control::PixelRectOf(double left, double top, double width, double height) const {
     const int x = ToPixelsX(left), y = ToPixelsY(top);
@@ -407,8 +426,8 @@ RECT Control::PixelRectOf(double left, double top, double width, double height) 
 }
 
 void Control::Create(const wchar_t *windowClass, DWORD style, DWORD exStyle,
-                     const std::wstring &text, double left, double top, double width,
-                     double height, bool visible) {
+                     const std::wstring &text, double left, double top, double width, double height,
+                     bool visible) {
     visible_ = visible;
     rect_ = PixelRectOf(left, top, width, height);
     hwnd_ = CreateWindowExW(exStyle, windowClass, text.c_str(),
@@ -419,8 +438,7 @@ void Control::Create(const wchar_t *windowClass, DWORD style, DWORD exStyle,
     SetPropW(hwnd_, kControlProp, this);
 }
 
-void Control::CreateWindowless(double left, double top, double width, double height,
-                               bool visible) {
+void Control::CreateWindowless(double left, double top, double width, double height, bool visible) {
     visible_ = visible;
     rect_ = PixelRectOf(left, top, width, height);
     parent_.AddWindowless(this);
@@ -431,10 +449,18 @@ void Control::InvalidateInParent() const {
     InvalidateRect(parent_.Hwnd(), &rect_, TRUE);
 }
 
-double Control::Left() const { return rect_.left * parent_.UnitsPerPixelX(); }
-double Control::Top() const { return rect_.top * parent_.UnitsPerPixelY(); }
-double Control::Width() const { return (rect_.right - rect_.left) * parent_.UnitsPerPixelX(); }
-double Control::Height() const { return (rect_.bottom - rect_.top) * parent_.UnitsPerPixelY(); }
+double Control::Left() const {
+    return rect_.left * parent_.UnitsPerPixelX();
+}
+double Control::Top() const {
+    return rect_.top * parent_.UnitsPerPixelY();
+}
+double Control::Width() const {
+    return (rect_.right - rect_.left) * parent_.UnitsPerPixelX();
+}
+double Control::Height() const {
+    return (rect_.bottom - rect_.top) * parent_.UnitsPerPixelY();
+}
 
 void Control::ApplyRect(int x, int y, int w, int h) {
     w = std::max(w, 0);

@@ -17,7 +17,9 @@ class MenuItem;
 enum class ScaleMode { Twips, Pixels };
 
 // System colours as stored in colour properties (0x80000000 | index).
-constexpr int32_t SystemColor(int index) { return int32_t(0x80000000u | uint32_t(index)); }
+constexpr int32_t SystemColor(int index) {
+    return int32_t(0x80000000u | uint32_t(index));
+}
 // The colour value (0x00BBGGRR) a stored colour property stands for.
 int32_t ResolveColor(int32_t color);
 
@@ -31,7 +33,7 @@ HFONT GetFont(const FontSpec &spec); // cached for the life of the program
 // Anything controls are placed in: a form or a picture box. Positions of the children
 // are in the container's scale units.
 class Container {
-public:
+  public:
     virtual ~Container() = default;
     virtual HWND Hwnd() const = 0;
     virtual ScaleMode Scale() const = 0;
@@ -43,7 +45,7 @@ public:
     void RemoveWindowless(Control *control);
     void PaintWindowless(HDC dc) const;
 
-private:
+  private:
     std::vector<Control *> windowless_;
 };
 
@@ -69,7 +71,7 @@ struct FormDesign {
 };
 
 class Form : public Container {
-public:
+  public:
     explicit Form(const FormDesign &design);
     ~Form() override;
     Form(const Form &) = delete;
@@ -124,13 +126,13 @@ public:
     // the title-bar close, a shutdown and Unload from code alike.
     void Unload(int unloadMode);
 
-protected:
+  protected:
     virtual void Form_Load() {}
     virtual void Form_Resize() {}
     virtual void Form_QueryUnload(int & /*cancel*/, int /*unloadMode*/) {}
     virtual void Form_Unload(int & /*cancel*/) {}
 
-private:
+  private:
     static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
 
@@ -152,7 +154,7 @@ void DeferFormDeletion(std::unique_ptr<Form> form);
 
 // The global instance of one form class: created (with Form_Load) on first use.
 template <class T> class FormInstance {
-public:
+  public:
     T *operator->() { return &Get(); }
     T &Get() {
         if (!form_) {
@@ -168,7 +170,9 @@ public:
     bool IsLoaded() const { return form_ != nullptr; }
     void Load() { Get(); }
     void Show() { Get().Show(); }
-    void Hide() { if (form_) form_->Hide(); }
+    void Hide() {
+        if (form_) form_->Hide();
+    }
     // Unload from code: QueryUnload and Unload run, then the form is gone; the next use
     // creates it again with its designed values.
     void Unload() {
@@ -178,7 +182,7 @@ public:
     // Drops the form without its unload events, so that a test starts afresh.
     void Discard() { Release(); }
 
-private:
+  private:
     void Release() {
         if (form_) DeferFormDeletion(std::move(form_));
     }
@@ -188,7 +192,7 @@ private:
 // Base of every control: a child window with a name, a place in its container's units,
 // and the Visible and Enabled flags.
 class Control {
-public:
+  public:
     Control(Container &parent, std::wstring name);
     virtual ~Control();
     Control(const Control &) = delete;
@@ -223,7 +227,7 @@ public:
         return false;
     }
 
-protected:
+  protected:
     // Creates the window at the designed place (container units).
     void Create(const wchar_t *windowClass, DWORD style, DWORD exStyle, const std::wstring &text,
                 double left, double top, double width, double height, bool visible);

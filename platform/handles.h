@@ -8,13 +8,19 @@
 namespace mirolt::platform {
 
 struct DcDeleter {
-    void operator()(HDC h) const { if (h) DeleteDC(h); }
+    void operator()(HDC h) const {
+        if (h) DeleteDC(h);
+    }
 };
 struct GdiObjectDeleter {
-    void operator()(HGDIOBJ h) const { if (h) DeleteObject(h); }
+    void operator()(HGDIOBJ h) const {
+        if (h) DeleteObject(h);
+    }
 };
 struct FileDeleter {
-    void operator()(HANDLE h) const { if (h && h != INVALID_HANDLE_VALUE) CloseHandle(h); }
+    void operator()(HANDLE h) const {
+        if (h && h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    }
 };
 
 using unique_hdc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;

@@ -18,26 +18,32 @@ MenuItem::MenuItem(Form &form, std::wstring name, std::wstring caption, bool vis
 }
 
 MenuItem::MenuItem(MenuItem &parent, std::wstring name, std::wstring caption)
-    : form_(parent.form_), parent_(&parent), name_(std::move(name)),
-      caption_(std::move(caption)), id_(NextMenuId()) {
+    : form_(parent.form_), parent_(&parent), name_(std::move(name)), caption_(std::move(caption)),
+      id_(NextMenuId()) {
     parent.children_.push_back(this);
     form_.RegisterMenuId(id_, this);
 }
 
-HWND MenuItem::OwnerWindow() const { return form_.Hwnd(); }
+HWND MenuItem::OwnerWindow() const {
+    return form_.Hwnd();
+}
 
-MenuItem *MenuItem::FindById(UINT id) { return form_.FindMenuById(id); }
+MenuItem *MenuItem::FindById(UINT id) {
+    return form_.FindMenuById(id);
+}
 
 void MenuItem::Build() {
     if (!children_.empty()) {
         submenu_ = CreatePopupMenu();
-        for (MenuItem *c : children_) c->Build();
+        for (MenuItem *c : children_)
+            c->Build();
         RebuildItems();
     }
 }
 
 void MenuItem::RebuildItems() {
-    while (GetMenuItemCount(submenu_) > 0) RemoveMenu(submenu_, 0, MF_BYPOSITION);
+    while (GetMenuItemCount(submenu_) > 0)
+        RemoveMenu(submenu_, 0, MF_BYPOSITION);
     for (MenuItem *c : children_)
         if (c->visible_) c->AppendTo(submenu_);
 }

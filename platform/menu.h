@@ -12,7 +12,7 @@ namespace mirolt::platform {
 class Form;
 
 class MenuItem {
-public:
+  public:
     // A top-level menu of `form`; `visible` false keeps it off the menu bar (a pop-up).
     MenuItem(Form &form, std::wstring name, std::wstring caption, bool visible = true);
     // An item of `parent`, in declaration order.
@@ -35,7 +35,9 @@ public:
 
     // The handler; for a menu with items it runs when the menu is opened.
     std::function<void()> Click;
-    void RunClick() { if (Click) Click(); }
+    void RunClick() {
+        if (Click) Click();
+    }
 
     // Internal: Win32 menu wiring.
     HMENU PopupHandle() const { return submenu_; }
@@ -46,7 +48,7 @@ public:
     void AppendTo(HMENU menu);
     void RebuildItems();
 
-private:
+  private:
     void Update();
     Form &form_;
     MenuItem *parent_ = nullptr;

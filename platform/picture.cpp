@@ -50,7 +50,9 @@ namespace {
 
 template <class T> struct ComPtr {
     T *p = nullptr;
-    ~ComPtr() { if (p) p->Release(); }
+    ~ComPtr() {
+        if (p) p->Release();
+    }
     T **operator&() { return &p; }
     T *operator->() const { return p; }
 };
@@ -104,7 +106,8 @@ Picture LoadPicture(const std::wstring &path) {
         throw RuntimeError(kInvalidPicture);
     // The fourth byte is undefined in 32bppBGR; keep pixels comparable.
     uint32_t *px = bitmap->Bits();
-    for (size_t i = 0, n = size_t(w) * h; i < n; ++i) px[i] &= 0x00FFFFFF;
+    for (size_t i = 0, n = size_t(w) * h; i < n; ++i)
+        px[i] &= 0x00FFFFFF;
     return Picture(std::move(bitmap));
 }
 

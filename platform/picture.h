@@ -12,7 +12,7 @@ namespace mirolt::platform {
 // A 32-bit top-down DIB section kept selected into its own memory DC, so that its
 // pixels are plain memory and outside code can draw through the DC.
 class Bitmap32 {
-public:
+  public:
     // Largest picture the program takes, so a hostile header cannot make it allocate
     // without bound (out of memory, 7, beyond). A window cannot be larger than 32767
     // pixels a side, so neither can a picture box's picture.
@@ -35,7 +35,7 @@ public:
     // Copies the overlapping top-left part of `src` into this bitmap at (0, 0).
     void CopyFrom(const Bitmap32 &src);
 
-private:
+  private:
     int width_;
     int height_;
     unique_hdc dc_;
@@ -46,7 +46,7 @@ private:
 
 // StdPicture: empty, or a shared immutable bitmap.
 class Picture {
-public:
+  public:
     Picture() = default;
     explicit Picture(std::shared_ptr<const Bitmap32> bitmap) : bitmap_(std::move(bitmap)) {}
 
@@ -58,7 +58,7 @@ public:
     const Bitmap32 *Bitmap() const { return bitmap_.get(); }
     const std::shared_ptr<const Bitmap32> &Shared() const { return bitmap_; }
 
-private:
+  private:
     std::shared_ptr<const Bitmap32> bitmap_;
 };
 

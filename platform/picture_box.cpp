@@ -45,8 +45,10 @@ std::shared_ptr<Bitmap32> NewSurface(int width, int height) {
     constexpr size_t kKeep = 2;
     constexpr int64_t kWorthKeeping = 1 << 20; // pixels
     const auto keepOrDelete = [](Bitmap32 *b) {
-        if (spare.size() < kKeep) spare.emplace_back(b);
-        else delete b;
+        if (spare.size() < kKeep)
+            spare.emplace_back(b);
+        else
+            delete b;
     };
     for (auto it = spare.begin(); it != spare.end(); ++it)
         if ((*it)->Width() == width && (*it)->Height() == height) {
@@ -176,14 +178,18 @@ void PictureBox::PaintPicture(const platform::Picture &picture, double x, double
     Own();
     auto px = [this](double v) { return int(RoundHalfEven(v / UnitsPerPixelX())); };
     auto py = [this](double v) { return int(RoundHalfEven(v / UnitsPerPixelY())); };
-    StretchBlt(surface_->Dc(), px(x), py(y), px(width), py(height), src->Dc(), px(srcX),
-               py(srcY), px(srcWidth), py(srcHeight), rasterOp);
+    StretchBlt(surface_->Dc(), px(x), py(y), px(width), py(height), src->Dc(), px(srcX), py(srcY),
+               px(srcWidth), py(srcHeight), rasterOp);
     GdiFlush();
     InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
-double PictureBox::ScaleWidth() const { return surfaceWidth_ * UnitsPerPixelX(); }
-double PictureBox::ScaleHeight() const { return surfaceHeight_ * UnitsPerPixelY(); }
+double PictureBox::ScaleWidth() const {
+    return surfaceWidth_ * UnitsPerPixelX();
+}
+double PictureBox::ScaleHeight() const {
+    return surfaceHeight_ * UnitsPerPixelY();
+}
 
 void PictureBox::Refresh() {
     dirty_ = false;

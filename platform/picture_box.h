@@ -21,7 +21,7 @@ struct PictureBoxDesign {
 enum : int { vbLeftButton = 1, vbRightButton = 2, vbMiddleButton = 4 };
 
 class PictureBox : public Control, public Container {
-public:
+  public:
     PictureBox(Container &parent, std::wstring name, const PictureBoxDesign &design);
     ~PictureBox() override;
 
@@ -61,8 +61,8 @@ public:
 
     // Draws (part of) a picture into the persistent image with a raster-operation code.
     void PaintPicture(const platform::Picture &picture, double x, double y, double width,
-                      double height, double srcX, double srcY, double srcWidth,
-                      double srcHeight, DWORD rasterOp = SRCCOPY);
+                      double height, double srcX, double srcY, double srcWidth, double srcHeight,
+                      DWORD rasterOp = SRCCOPY);
 
     // Inner drawing area in the box's own units.
     double ScaleWidth() const;
@@ -86,7 +86,7 @@ public:
     // Window procedure of every picture box (registered class "MiroltPictureBox").
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
-private:
+  private:
     void ResizeSurface(int width, int height);
     // Makes the persistent image this box's alone before it is drawn into.
     void Own();
@@ -102,7 +102,7 @@ private:
     int32_t backColor_;
     platform::Picture picture_;
     std::shared_ptr<Bitmap32> surface_;
-    bool shared_ = false; // pictures may refer to surface_: copy before drawing
+    bool shared_ = false;                // pictures may refer to surface_: copy before drawing
     std::shared_ptr<Bitmap32> adopting_; // a picture being set, taken over at its size
     uint32_t *bits_ = nullptr;
     int surfaceWidth_ = 0;

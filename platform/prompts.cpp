@@ -15,7 +15,7 @@ HWND ActiveOwner() {
 }
 
 class RealPrompts final : public Prompts {
-public:
+  public:
     int MsgBox(const std::wstring &prompt, int buttons, const std::wstring &title) override {
         return MessageBoxW(ActiveOwner(), prompt.c_str(), title.c_str(), UINT(buttons));
     }
@@ -43,8 +43,8 @@ public:
         GetCursorPos(&pt);
         HWND owner = menu.OwnerWindow();
         SetForegroundWindow(owner);
-        const UINT id = UINT(TrackPopupMenu(menu.PopupHandle(), TPM_RETURNCMD | TPM_LEFTALIGN,
-                                            pt.x, pt.y, 0, owner, nullptr));
+        const UINT id = UINT(TrackPopupMenu(menu.PopupHandle(), TPM_RETURNCMD | TPM_LEFTALIGN, pt.x,
+                                            pt.y, 0, owner, nullptr));
         PostMessageW(owner, WM_NULL, 0, 0);
         return id ? menu.FindById(id) : nullptr;
     }
@@ -55,8 +55,12 @@ Prompts *g_current = &g_real;
 
 } // namespace
 
-Prompts &CurrentPrompts() { return *g_current; }
-void SetPrompts(Prompts *prompts) { g_current = prompts ? prompts : &g_real; }
+Prompts &CurrentPrompts() {
+    return *g_current;
+}
+void SetPrompts(Prompts *prompts) {
+    g_current = prompts ? prompts : &g_real;
+}
 
 int MsgBox(const std::wstring &prompt, int buttons, const std::wstring &title) {
     return CurrentPrompts().MsgBox(prompt, buttons, title.empty() ? kAppTitle : title);

@@ -33,7 +33,7 @@ struct FileDialogRequest {
 };
 
 class Prompts {
-public:
+  public:
     virtual ~Prompts() = default;
     virtual int MsgBox(const std::wstring &prompt, int buttons, const std::wstring &title) = 0;
     // The chosen path, or nothing when the person cancelled.

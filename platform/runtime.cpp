@@ -58,8 +58,10 @@ void detail::YieldSlow() {
     const int64_t now = c.Now();
     // Keep clock reads about every 1 ms of caller work, however heavy each call is.
     const double sinceCheck = c.Ms(now - c.lastCheck);
-    if (sinceCheck > 2.0 && c.interval > 1) c.interval /= 2;
-    else if (sinceCheck < 0.5 && c.interval < 4096) c.interval *= 2;
+    if (sinceCheck > 2.0 && c.interval > 1)
+        c.interval /= 2;
+    else if (sinceCheck < 0.5 && c.interval < 4096)
+        c.interval *= 2;
     c.lastCheck = now;
     g_yieldCountdown = c.interval;
     if (c.Ms(now - c.lastPump) >= 10.0) {
@@ -86,7 +88,9 @@ void SetYieldHook(std::function<void()> hook) {
     detail::g_yieldHook = g_hookStorage ? &g_hookStorage : nullptr;
 }
 
-YieldStats GetYieldStats() { return Clock().stats; }
+YieldStats GetYieldStats() {
+    return Clock().stats;
+}
 
 void ResetYieldStats() {
     YieldClock &c = Clock();
@@ -99,7 +103,9 @@ void SetMousePointer(int pointer) {
     SetCursor(LoadCursorW(nullptr, pointer == 11 ? IDC_WAIT : IDC_ARROW));
 }
 
-int MousePointer() { return g_mousePointer; }
+int MousePointer() {
+    return g_mousePointer;
+}
 
 void EndProgram() {
     if (g_endHook) {
@@ -109,7 +115,9 @@ void EndProgram() {
     ExitProcess(0);
 }
 
-void SetEndHook(std::function<void()> hook) { g_endHook = std::move(hook); }
+void SetEndHook(std::function<void()> hook) {
+    g_endHook = std::move(hook);
+}
 
 std::wstring AppPath() {
     wchar_t path[MAX_PATH * 4];
@@ -125,16 +133,21 @@ std::wstring CommandLine() {
     // Skip the program's name, quoted or not, then the blanks after it.
     if (*p == L'"') {
         ++p;
-        while (*p && *p != L'"') ++p;
+        while (*p && *p != L'"')
+            ++p;
         if (*p == L'"') ++p;
     } else {
-        while (*p && *p != L' ' && *p != L'\t') ++p;
+        while (*p && *p != L' ' && *p != L'\t')
+            ++p;
     }
-    while (*p == L' ' || *p == L'\t') ++p;
+    while (*p == L' ' || *p == L'\t')
+        ++p;
     return p;
 }
 
-void SetCommandLineForTesting(std::wstring text) { g_commandLineOverride = std::move(text); }
+void SetCommandLineForTesting(std::wstring text) {
+    g_commandLineOverride = std::move(text);
+}
 
 std::wstring UCase(std::wstring text) {
     if (!text.empty()) CharUpperBuffW(text.data(), DWORD(text.size()));
@@ -166,9 +179,9 @@ void SaveSetting(const std::wstring &app, const std::wstring &section, const std
     if (RegCreateKeyExW(HKEY_CURRENT_USER, SettingsKey(app, section).c_str(), 0, nullptr, 0,
                         KEY_WRITE, nullptr, &h, nullptr) != ERROR_SUCCESS)
         throw RuntimeError(kInvalidProcedureCall);
-    const LONG rc = RegSetValueExW(h, key.c_str(), 0, REG_SZ,
-                                   reinterpret_cast<const BYTE *>(value.c_str()),
-                                   DWORD((value.size() + 1) * sizeof(wchar_t)));
+    const LONG rc =
+        RegSetValueExW(h, key.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE *>(value.c_str()),
+                       DWORD((value.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(h);
     if (rc != ERROR_SUCCESS) throw RuntimeError(kInvalidProcedureCall);
 }

@@ -3,7 +3,7 @@
 set -euo pipefail
 pkgs=(wine64 libwine xvfb xauth fonts-ipafont-gothic fonts-ipafont-mincho
       g++-mingw-w64-x86-64 g++-mingw-w64-i686 cmake ninja-build g++
-      libgtest-dev googletest locales)
+      libgtest-dev googletest locales clang-format)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

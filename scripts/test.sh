@@ -6,6 +6,13 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash scripts/deps.sh
 
+# Every C++ file follows the project's .clang-format.
+unformatted=$(git ls-files '*.cpp' '*.h' | while read -r f; do
+  clang-format --style=file "$f" | cmp -s "$f" - || echo "$f"; done)
+if [ -n "$unformatted" ]; then
+  echo "Not formatted with clang-format --style=file:"; echo "$unformatted"; exit 1
+fi
+
 jobs=$(nproc)
 cmake --preset host >/dev/null
 cmake --build --preset host -j "$jobs"

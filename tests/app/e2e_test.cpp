@@ -2,8 +2,8 @@
 // that its main window shows the picture, then closes it.
 #include "picture_files.h"
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 
@@ -13,14 +13,16 @@ namespace {
 
 std::wstring WindowsPath(const char *path) {
     std::wstring w;
-    for (const char *p = path; *p; ++p) w += wchar_t(*p == '/' ? '\\' : *p);
+    for (const char *p = path; *p; ++p)
+        w += wchar_t(*p == '/' ? '\\' : *p);
     return path[0] == '/' ? L"Z:" + w : w;
 }
 
 HWND WaitForWindow(const wchar_t *title, DWORD pid, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < timeoutMs) {
-        for (HWND w = FindWindowW(nullptr, title); w; w = FindWindowExW(nullptr, w, nullptr, title)) {
+        for (HWND w = FindWindowW(nullptr, title); w;
+             w = FindWindowExW(nullptr, w, nullptr, title)) {
             DWORD owner = 0;
             GetWindowThreadProcessId(w, &owner);
             if (owner == pid && IsWindowVisible(w)) return w;

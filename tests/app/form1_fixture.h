@@ -17,7 +17,7 @@ struct WindowState {
 };
 
 inline WindowState StateOf(app::Form1 &f) {
-    return {f.Save.Enabled(), f.JPEGSave.Enabled(), f.Syori.Enabled(), f.Filter.Enabled(),
+    return {f.Save.Enabled(), f.JPEGSave.Enabled(), f.Syori.Enabled(),    f.Filter.Enabled(),
             f.Copy.Enabled(), f.Idou.Enabled(),     f.Picture6.Visible(), f.Picture3.Visible()};
 }
 
@@ -25,10 +25,11 @@ inline constexpr WindowState kStartUp{false, false, false, false, false, false, 
 inline constexpr WindowState kPictureLoaded{true, true, true, true, false, false, true, false};
 inline constexpr WindowState kPublished{true, true, true, true, true, true, true, true};
 inline constexpr WindowState kAfterMove{false, false, true, true, false, false, true, false};
-inline constexpr WindowState kAfterClipboardOpen{false, false, true, true, false, false, true, false};
+inline constexpr WindowState kAfterClipboardOpen{false, false, true, true,
+                                                 false, false, true, false};
 
 class Form1Test : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         forms::Form1.Load();
         forms::Form1.Show();

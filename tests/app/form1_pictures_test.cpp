@@ -22,7 +22,7 @@ struct FakeDrop : DataObject {
 };
 
 class PicturesTest : public Form1Test {
-protected:
+  protected:
     std::wstring MakeBmp(const std::wstring &name, int w = 40, int h = 30) {
         const std::wstring path = dir.File(name);
         test::WriteBmp(path, w, h);
@@ -35,7 +35,8 @@ protected:
     void PutBitmapOnClipboard(int w, int h) {
         ClipboardClear();
         auto bmp = std::make_shared<Bitmap32>(w, h);
-        for (int i = 0; i < w * h; ++i) bmp->Bits()[i] = BgrxFromColor(PatternColor(i % w, i / w));
+        for (int i = 0; i < w * h; ++i)
+            bmp->Bits()[i] = BgrxFromColor(PatternColor(i % w, i / w));
         ASSERT_TRUE(ClipboardSetBitmap(Picture(bmp)));
     }
 };
@@ -71,7 +72,8 @@ TEST_F(PicturesTest, CancelOrUnreadableFileChangesNothing) {
     f.OnlyOpen_Click();
     test::WriteBytes(dir.File(L"bad.bmp"), "BM broken");
     Open(dir.File(L"bad.bmp"));
-    for (const std::wstring &bad : {dir.File(L"missing.bmp"), dir.Path()}) Open(bad);
+    for (const std::wstring &bad : {dir.File(L"missing.bmp"), dir.Path()})
+        Open(bad);
     EXPECT_EQ(StateOf(f), before);
     EXPECT_EQ(f.HScroll1.Value(), 1);
     EXPECT_EQ(f.Picture1.Point(5, 5), PatternColor(5, 5));
@@ -99,7 +101,8 @@ TEST_F(PicturesTest, SaveStartsWithTheOpenedNameAndWritesExactlyTheChosenName) {
 
     // A published result is what gets saved; confirming the opened name overwrites it.
     for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 40; ++x) f.Picture2.PSet(x, y, PatternColor(y, x));
+        for (int x = 0; x < 40; ++x)
+            f.Picture2.PSet(x, y, PatternColor(y, x));
     f.PublishResult();
     prompts.ChooseFile(src);
     f.OnlyBMP.Click();
@@ -182,7 +185,8 @@ TEST_F(PicturesTest, ClipboardCopyOpenAndProbes) {
     EXPECT_EQ(f.Picture6.Point(24, 14), PatternColor(24, 14));
 
     // Copy puts the result on the clipboard as a bitmap.
-    for (int x = 0; x < 10; ++x) f.Picture2.PSet(x, 0, 0x0000FF);
+    for (int x = 0; x < 10; ++x)
+        f.Picture2.PSet(x, 0, 0x0000FF);
     f.Copy_Click();
     const Picture copied = ClipboardGetBitmap();
     ASSERT_EQ(copied.Width(), f.Picture2.ScaleWidth());
@@ -193,7 +197,8 @@ TEST_F(PicturesTest, MoveAskedYesAndNo) {
     app::Form1 &f = F();
     Open(MakeBmp(L"a.bmp", 30, 20));
     for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 30; ++x) f.Picture2.PSet(x, y, 0x00FF00);
+        for (int x = 0; x < 30; ++x)
+            f.Picture2.PSet(x, y, 0x00FF00);
     f.PublishResult();
     EXPECT_EQ(StateOf(f), kPublished);
 
@@ -221,7 +226,8 @@ TEST_F(PicturesTest, PopupsPerButtonAndBoxCallTheirMenuTwins) {
     f.Picture3_MouseUp(vbMiddleButton, 0, 1, 1);
     f.Picture3_MouseUp(vbRightButton, 0, 1, 1);
     std::vector<std::wstring> shown;
-    for (const auto &p : prompts.seen) shown.push_back(p.text);
+    for (const auto &p : prompts.seen)
+        shown.push_back(p.text);
     EXPECT_EQ(shown, (std::vector<std::wstring>{L"OpenOnly", L"OnlySyori", L"OnlyHozon"}));
 
     // The pop-up's open item runs the open dialog, like the menu bar's.

@@ -8,7 +8,6 @@ using mirolt::test::Form1Test;
 using mirolt::test::PatternColor;
 using namespace mirolt::test;
 
-
 TEST_F(Form1Test, StartState) {
     app::Form1 &f = F();
     EXPECT_EQ(f.Caption(), L"Mirolt");
@@ -161,8 +160,8 @@ TEST_F(Form1Test, UnloadableCommandLinesLeaveTheStartState) {
     test::WriteBytes(dir.File(L"bad.bmp"), "BM not really");
     test::WriteBytes(dir.File(L"huge.bmp"), std::string("BM") + std::string(60, '\xff'));
     for (const std::wstring &line :
-         {dir.File(L"missing.bmp"), L"\"" + good + L"\"", good + L" " + good,
-          dir.File(L"bad.bmp"), dir.File(L"huge.bmp"), dir.Path()}) {
+         {dir.File(L"missing.bmp"), L"\"" + good + L"\"", good + L" " + good, dir.File(L"bad.bmp"),
+          dir.File(L"huge.bmp"), dir.Path()}) {
         prompts.seen.clear();
         app::LoadCommandLinePicture(line);
         EXPECT_EQ(StateOf(f), kStartUp);

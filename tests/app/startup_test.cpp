@@ -35,7 +35,8 @@ TEST_F(StartupTest, LoadingScreenCountsTheWindowsThenGivesWayToTheMainWindow) {
     EXPECT_TRUE(loadingShownFirst);
     ASSERT_FALSE(steps.empty());
     EXPECT_EQ(steps.front(), std::make_pair(std::wstring(L"Form1"), 1.0f));
-    for (size_t i = 1; i < steps.size(); ++i) EXPECT_GT(steps[i].second, steps[i - 1].second);
+    for (size_t i = 1; i < steps.size(); ++i)
+        EXPECT_GT(steps[i].second, steps[i - 1].second);
     platform::ReleaseUnloadedForms();
     EXPECT_FALSE(forms::Form4.IsLoaded());
     EXPECT_TRUE(forms::Form1->Visible());
@@ -58,8 +59,7 @@ TEST_F(StartupTest, CommandLinePictureIsLoadedAfterTheMainWindowShows) {
 
 TEST_F(StartupTest, ClosingTheMainWindowEndsTheProgram) {
     forms::Form1.Show();
-    EXPECT_THROW(forms::Form1->RunQueryUnload(platform::vbFormControlMenu),
-                 platform::ProgramEnded);
+    EXPECT_THROW(forms::Form1->RunQueryUnload(platform::vbFormControlMenu), platform::ProgramEnded);
     EXPECT_THROW(forms::Form1->RunQueryUnload(platform::vbAppWindows), platform::ProgramEnded);
     EXPECT_THROW(forms::Form1->End_Click(), platform::ProgramEnded);
 }

@@ -58,9 +58,10 @@ TEST(PixelRules, BalanceAndBrightnessAddOffsetsAndClamp) {
 }
 
 TEST(PixelRules, PreviewLevelRoundsHalvesToEven) {
-    const std::pair<int, int> cases[] = {{-255, 0}, {-2, 126}, {-1, 127}, {0, 128},
+    const std::pair<int, int> cases[] = {{-255, 0}, {-2, 126}, {-1, 127},  {0, 128},
                                          {1, 128},  {2, 128},  {254, 254}, {255, 255}};
-    for (auto [v, level] : cases) EXPECT_EQ(PreviewLevel(v), level) << v;
+    for (auto [v, level] : cases)
+        EXPECT_EQ(PreviewLevel(v), level) << v;
     EXPECT_EQ(PreviewColor(0, 0, 0), Rgb(128, 128, 128));
     EXPECT_EQ(PreviewColor(255, -255, 0), Rgb(255, 0, 128));
 }

@@ -20,8 +20,8 @@ struct BalanceView {
 };
 
 BalanceView ViewOf(app::Form2 &d) {
-    return {d.HScroll1.Value(),  d.HScroll2.Value(),  d.HScroll3.Value(), d.Label4.Caption(),
-            d.Label5.Caption(),  d.Label6.Caption(),  d.BackColor()};
+    return {d.HScroll1.Value(), d.HScroll2.Value(), d.HScroll3.Value(), d.Label4.Caption(),
+            d.Label5.Caption(), d.Label6.Caption(), d.BackColor()};
 }
 
 const BalanceView kDesigned{0, 0, 0, L"0", L"0", L"0", Rgb(128, 128, 128)};
@@ -97,7 +97,8 @@ TEST_F(FiltersTest, BalanceRunHidesTheDialogAndPublishesAfterDone) {
     d.HScroll3.SetValue(0);
     d.Command1_Click();
     for (int x = 0; x < W(); ++x)
-        for (int y = 0; y < H(); ++y) EXPECT_EQ(f.Picture2.Point(x, y), f.Picture1.Point(x, y));
+        for (int y = 0; y < H(); ++y)
+            EXPECT_EQ(f.Picture2.Point(x, y), f.Picture1.Point(x, y));
 }
 
 TEST_F(FiltersTest, CancelledDialogRunsShowTheOldViewAndEnableTheMenus) {
@@ -140,7 +141,8 @@ TEST_F(FiltersTest, BrightnessRunsWithTheBarNegated) {
     EXPECT_EQ(d.Label1.Caption(), L"-255");
     d.Command1_Click();
     for (int x = 0; x < W(); ++x)
-        for (int y = 0; y < H(); ++y) EXPECT_EQ(f.Picture2.Point(x, y), Rgb(255, 255, 255));
+        for (int y = 0; y < H(); ++y)
+            EXPECT_EQ(f.Picture2.Point(x, y), Rgb(255, 255, 255));
     d.HScroll1.SetValue(255);
     EXPECT_EQ(d.Label1.Caption(), L"255");
     d.HScroll1.SetValue(20);
@@ -202,9 +204,8 @@ TEST_F(FiltersTest, DialogClosedByItsTitleBarDuringItsRun) {
 TEST_F(FiltersTest, StartUpLoadsBothDialogsAfterTheMainWindow) {
     std::vector<std::pair<std::wstring, float>> steps;
     platform::SetCommandLineForTesting(L"");
-    app::Main([&](const std::wstring &window, float progress) {
-        steps.emplace_back(window, progress);
-    });
+    app::Main(
+        [&](const std::wstring &window, float progress) { steps.emplace_back(window, progress); });
     ASSERT_GE(steps.size(), 3u);
     EXPECT_EQ(steps[1], std::make_pair(std::wstring(L"Form2"), 2.0f));
     EXPECT_EQ(steps[2], std::make_pair(std::wstring(L"Form3"), 3.0f));

@@ -14,7 +14,7 @@
 namespace mirolt::test {
 
 class FiltersTest : public Form1Test {
-protected:
+  protected:
     void TearDown() override {
         platform::SetYieldHook({});
         platform::SetMousePointer(0);

@@ -27,7 +27,9 @@ const MenuFilter kMenuFilters[] = {
 };
 
 // A source with black pixels (for the mask) and colours that no rule maps onto white.
-int32_t Source(int x, int y) { return (x + y) % 3 == 0 ? 0 : PatternColor(x + 3, y + 2); }
+int32_t Source(int x, int y) {
+    return (x + y) % 3 == 0 ? 0 : PatternColor(x + 3, y + 2);
+}
 
 } // namespace
 
@@ -70,7 +72,8 @@ TEST_F(FiltersTest, CompleteRunsGoColumnByColumnAndPublish) {
                 EXPECT_EQ(f.Picture3.Point(x, y), m.rule(Source(x, y)));
             }
         EXPECT_TRUE(f.Picture3.Visible());
-        for (auto *item : {&f.Idou, &f.Copy, &f.Save, &f.JPEGSave}) EXPECT_TRUE(item->Enabled());
+        for (auto *item : {&f.Idou, &f.Copy, &f.Save, &f.JPEGSave})
+            EXPECT_TRUE(item->Enabled());
         EXPECT_FALSE(f.Run);
     }
 }
@@ -127,7 +130,8 @@ TEST_F(FiltersTest, CancelAfterTheLastPixelStopsTheNextRunAtItsFirstPoll) {
     EXPECT_TRUE(prompts.seen.empty());
     EXPECT_FALSE(f.Run);
     for (int x = 0; x < 3; ++x)
-        for (int y = 0; y < 2; ++y) EXPECT_EQ(f.Picture3.Point(x, y), Background());
+        for (int y = 0; y < 2; ++y)
+            EXPECT_EQ(f.Picture3.Point(x, y), Background());
 }
 
 TEST_F(FiltersTest, DoneIsShownBeforeTheResultIsPublished) {
@@ -160,7 +164,8 @@ TEST_F(FiltersTest, OperationsReadTheSourceAndChainOnlyThroughAMove) {
     auto source = [&](int x, int y) { return f.Picture1.Point(x, y); };
     std::vector<int32_t> original;
     for (int x = 0; x < w; ++x)
-        for (int y = 0; y < h; ++y) original.push_back(source(x, y));
+        for (int y = 0; y < h; ++y)
+            original.push_back(source(x, y));
 
     f.Mono_Click();
     f.Hanten_Click();
@@ -173,6 +178,7 @@ TEST_F(FiltersTest, OperationsReadTheSourceAndChainOnlyThroughAMove) {
     ASSERT_GE(W(), w); // the moved picture may come back grown by the view's border
     f.Hanten_Click();
     for (int x = 0; x < w; ++x)
-        for (int y = 0; y < h; ++y) EXPECT_EQ(f.Picture2.Point(x, y), original[size_t(x * h + y)]);
+        for (int y = 0; y < h; ++y)
+            EXPECT_EQ(f.Picture2.Point(x, y), original[size_t(x * h + y)]);
     EXPECT_TRUE(prompts.ScriptDone());
 }

@@ -14,7 +14,7 @@ using mirolt::test::TempFolder;
 namespace {
 
 class Host : public Form {
-public:
+  public:
     Host() : Form(FormDesign{L"host", 6000, 4000, BorderStyle::Sizable, ScaleMode::Pixels}) {}
 };
 
@@ -30,7 +30,8 @@ int ErrorOf(const std::function<void()> &f) {
 std::string BmpHeader(int32_t width, int32_t height, uint16_t bits = 24) {
     std::string h(54, '\0');
     auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) h[at + i] = char((v >> (8 * i)) & 0xFF);
+        for (int i = 0; i < 4; ++i)
+            h[at + i] = char((v >> (8 * i)) & 0xFF);
     };
     h[0] = 'B';
     h[1] = 'M';
@@ -165,7 +166,8 @@ TEST(PictureFiles, SaveWritesBmpAndNeverLeavesAPartialFile) {
     SavePicture(pic, dir.File(L"out"));
     const Picture back = LoadPicture(dir.File(L"out"));
     ASSERT_EQ(back.Width(), 13);
-    for (int i = 0; i < 13 * 7; ++i) ASSERT_EQ(back.Bitmap()->Bits()[i], pic.Bitmap()->Bits()[i]);
+    for (int i = 0; i < 13 * 7; ++i)
+        ASSERT_EQ(back.Bitmap()->Bits()[i], pic.Bitmap()->Bits()[i]);
 
     // A failed write keeps the old file and leaves nothing behind.
     test::WriteBytes(dir.File(L"keep.bmp"), "old contents");

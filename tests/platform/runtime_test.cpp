@@ -9,24 +9,28 @@
 
 using namespace mirolt::platform;
 
-TEST(Runtime, AnsiCodePageIsShiftJis) { EXPECT_EQ(GetACP(), 932u); }
+TEST(Runtime, AnsiCodePageIsShiftJis) {
+    EXPECT_EQ(GetACP(), 932u);
+}
 
 TEST(Runtime, YieldHookSeesEveryCallAndPumpsAreRare) {
     int calls = 0;
     SetYieldHook([&] { ++calls; });
     ResetYieldStats();
-    for (int i = 0; i < 100000; ++i) DoEvents();
+    for (int i = 0; i < 100000; ++i)
+        DoEvents();
     SetYieldHook({});
     EXPECT_EQ(calls, 100000);
     // 100000 cheap calls take far less than a second: only a few real pumps.
     EXPECT_LT(GetYieldStats().pumps, 100u);
-    for (int i = 0; i < 10; ++i) DoEvents();
+    for (int i = 0; i < 10; ++i)
+        DoEvents();
     EXPECT_EQ(calls, 100000);
 }
 
 TEST(Runtime, YieldDeliversPendingClicks) {
     class Host : public Form {
-    public:
+      public:
         Host() : Form(FormDesign{L"host", 3000, 2000}) {}
         CommandButton Command1{*this, L"Command1", L"Cancel", {100, 100, 735, 255}};
     } host;
@@ -36,7 +40,8 @@ TEST(Runtime, YieldDeliversPendingClicks) {
     PostMessageW(host.Hwnd(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
                  reinterpret_cast<LPARAM>(host.Command1.Hwnd()));
     const DWORD start = GetTickCount();
-    while (!clicked && GetTickCount() - start < 2000) DoEvents();
+    while (!clicked && GetTickCount() - start < 2000)
+        DoEvents();
     EXPECT_TRUE(clicked);
 }
 
@@ -68,7 +73,7 @@ TEST(Runtime, CommandLineAndUpperCase) {
 
 TEST(Menus, StatesReachTheWindowsMenu) {
     class Host : public Form {
-    public:
+      public:
         Host() : Form(FormDesign{L"host", 3000, 2000}) {}
         MenuItem File{*this, L"File", L"ファイル"};
         MenuItem Open{File, L"Open", L"開く"};
@@ -114,11 +119,11 @@ TEST(Menus, StatesReachTheWindowsMenu) {
 TEST(Forms, TitleBarCloseUnloadsAndTheNextUseStartsFromTheDesign) {
     static int loads = 0;
     class Dialog : public Form {
-    public:
+      public:
         Dialog() : Form(FormDesign{L"dialog", 3000, 2000, BorderStyle::FixedDialog}) {}
         int value = 0;
 
-    protected:
+      protected:
         void Form_Load() override { ++loads; }
     };
     FormInstance<Dialog> dialog;

@@ -8,7 +8,8 @@ namespace mirolt::test {
 namespace {
 std::string Narrow(const std::wstring &w) {
     std::string s;
-    for (wchar_t c : w) s += c < 128 ? char(c) : '?';
+    for (wchar_t c : w)
+        s += c < 128 ? char(c) : '?';
     return s;
 }
 } // namespace
@@ -41,7 +42,10 @@ int FakePrompts::MsgBox(const std::wstring &prompt, int buttons, const std::wstr
 
 std::optional<std::wstring> FakePrompts::FileDialog(const platform::FileDialogRequest &request) {
     seen.push_back({request.save ? SeenPrompt::Kind::SaveDialog : SeenPrompt::Kind::OpenDialog,
-                    {}, 0, {}, request});
+                    {},
+                    0,
+                    {},
+                    request});
     if (script_.empty() || !std::holds_alternative<FileAnswer>(script_.front())) {
         ADD_FAILURE() << "unscripted file dialog";
         return std::nullopt;

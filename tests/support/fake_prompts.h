@@ -22,7 +22,7 @@ struct SeenPrompt {
 };
 
 class FakePrompts : public platform::Prompts {
-public:
+  public:
     FakePrompts() { platform::SetPrompts(this); }
     ~FakePrompts() override { platform::SetPrompts(nullptr); }
 
@@ -46,7 +46,7 @@ public:
     std::optional<std::wstring> FileDialog(const platform::FileDialogRequest &request) override;
     platform::MenuItem *PopupMenu(platform::MenuItem &menu) override;
 
-private:
+  private:
     struct FileAnswer {
         std::optional<std::wstring> path;
     };

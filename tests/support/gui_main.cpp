@@ -2,9 +2,9 @@
 // picture loader, and a program end that unwinds to the test instead of exiting.
 #include "runtime.h"
 
+#include <windows.h>
 #include <gtest/gtest.h>
 #include <objbase.h>
-#include <windows.h>
 
 int main(int argc, char **argv) {
     ::testing::InitGoogleTest(&argc, argv);

@@ -13,13 +13,16 @@
 
 namespace mirolt::test {
 
-int32_t PatternColor(int x, int y) { return Rgb((x * 7) & 255, (y * 5) & 255, (x + y) & 255); }
+int32_t PatternColor(int x, int y) {
+    return Rgb((x * 7) & 255, (y * 5) & 255, (x + y) & 255);
+}
 
 namespace {
 std::vector<uint32_t> Pixels(int w, int h, const std::function<int32_t(int, int)> &color) {
     std::vector<uint32_t> px(size_t(w) * h);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) px[size_t(y) * w + x] = BgrxFromColor(color(x, y));
+        for (int x = 0; x < w; ++x)
+            px[size_t(y) * w + x] = BgrxFromColor(color(x, y));
     return px;
 }
 } // namespace
@@ -38,7 +41,8 @@ std::string ReadBytes(const std::wstring &path) {
     if (!f) return out;
     char buf[65536];
     size_t n;
-    while ((n = fread(buf, 1, sizeof(buf), f)) > 0) out.append(buf, n);
+    while ((n = fread(buf, 1, sizeof(buf), f)) > 0)
+        out.append(buf, n);
     fclose(f);
     return out;
 }
@@ -58,16 +62,16 @@ void WriteJpeg(const std::wstring &path, int width, int height,
     IWICStream *stream = nullptr;
     IWICBitmapEncoder *encoder = nullptr;
     IWICBitmapFrameEncode *frame = nullptr;
-    bool ok = SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                         IID_IWICImagingFactory,
-                                         reinterpret_cast<void **>(&factory))) &&
-              SUCCEEDED(factory->CreateStream(&stream)) &&
-              SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
-              SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatJpeg, nullptr, &encoder)) &&
-              SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) &&
-              SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) &&
-              SUCCEEDED(frame->Initialize(nullptr)) &&
-              SUCCEEDED(frame->SetSize(UINT(width), UINT(height)));
+    bool ok =
+        SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_IWICImagingFactory, reinterpret_cast<void **>(&factory))) &&
+        SUCCEEDED(factory->CreateStream(&stream)) &&
+        SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
+        SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatJpeg, nullptr, &encoder)) &&
+        SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) &&
+        SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) &&
+        SUCCEEDED(frame->Initialize(nullptr)) &&
+        SUCCEEDED(frame->SetSize(UINT(width), UINT(height)));
     if (ok) {
         WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
         ok = SUCCEEDED(frame->SetPixelFormat(&format));

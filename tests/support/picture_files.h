@@ -18,13 +18,13 @@ std::string ReadBytes(const std::wstring &path);
 
 // A fresh folder under the temporary folder, removed with its files at destruction.
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     const std::wstring &Path() const { return path_; }
     std::wstring File(const std::wstring &name) const { return path_ + L"\\" + name; }
 
-private:
+  private:
     std::wstring path_;
 };
 

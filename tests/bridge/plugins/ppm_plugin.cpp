@@ -68,9 +68,8 @@ SPI_EXPORT int32_t WINAPI GetPluginInfo(int32_t number, char *buffer, int32_t le
     }
     return spi::InfoFromTable(number, buffer, length,
                               {susie::kImportVersion,
-                               "Mirolt test plug-in for PPM and PGM pictures",
-                               testspi::kPpmPattern, testspi::kPpmDescription, "*.pgm",
-                               "PGM picture"});
+                               "Mirolt test plug-in for PPM and PGM pictures", testspi::kPpmPattern,
+                               testspi::kPpmDescription, "*.pgm", "PGM picture"});
 }
 
 SPI_EXPORT int32_t WINAPI IsSupported(const char *fileName, void *head) {
