@@ -7,7 +7,9 @@ cd "$root"
 bash scripts/deps.sh
 
 # Every C++ file follows the project's .clang-format.
-unformatted=$(git ls-files '*.cpp' '*.h' | while read -r f; do
+sources() { git ls-files '*.cpp' '*.h' 2>/dev/null ||
+  find core platform app filters textart formats bridge savejpg tests bench -name '*.cpp' -o -name '*.h' 2>/dev/null; }
+unformatted=$(sources | while read -r f; do
   clang-format --style=file "$f" | cmp -s "$f" - || echo "$f"; done)
 if [ -n "$unformatted" ]; then
   echo "Not formatted with clang-format --style=file:"; echo "$unformatted"; exit 1
