@@ -16,6 +16,9 @@ enum ErrorNumber : int {
     kEntryPointNotFound = 453,
     kInvalidPicture = 481,
     kDialogCancelled = 32755,
+    kBadFileName = 52,
+    kDiskFull = 61,
+    kPathFileAccess = 75,
 };
 
 class RuntimeError : public std::runtime_error {
