@@ -1,0 +1,26 @@
+#pragma once
+// Sequential ANSI text files and directory look-ups, with the classic run-time errors: a
+// missing file raises 53, a missing folder 76, a folder or a file without access 75, a full
+// disk 61.
+#include <string>
+#include <vector>
+
+namespace mirolt::platform {
+
+// The lines of a text file in the ANSI code page. A line ends at CR LF or at a lone CR, and
+// its end is not part of it; a lone LF is an ordinary character; a last line without an end
+// counts; an empty file has no lines.
+std::vector<std::wstring> ReadTextLines(const std::wstring &path);
+
+// Creates the file, or empties it, and writes `text` in the ANSI code page, nothing added.
+void WriteTextFile(const std::wstring &path, const std::wstring &text);
+
+// The names of the ordinary files (no folders, no hidden or system files) that `pattern`
+// matches (a path whose last part may hold * and ?), in the system's listing order. A folder
+// that does not exist lists nothing.
+std::vector<std::wstring> ListFiles(const std::wstring &pattern);
+
+// Whether the directory look-up of `path` finds an ordinary file.
+bool FileExists(const std::wstring &path);
+
+} // namespace mirolt::platform
