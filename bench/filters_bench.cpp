@@ -22,7 +22,8 @@ namespace {
 class AutoPrompts final : public platform::Prompts {
   public:
     int MsgBox(const std::wstring &, int, const std::wstring &) override { return platform::vbOK; }
-    std::optional<std::wstring> FileDialog(const platform::FileDialogRequest &) override {
+    std::optional<platform::FileDialogResult>
+    FileDialog(const platform::FileDialogRequest &) override {
         return std::nullopt;
     }
     platform::MenuItem *PopupMenu(platform::MenuItem &) override { return nullptr; }

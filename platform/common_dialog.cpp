@@ -12,8 +12,11 @@ void CommonDialog::Show(bool save) {
     request.filterIndex = FilterIndex;
     request.fileName = FileName;
     request.title = DialogTitle;
+    request.initDir = InitDir;
+    request.flags = Flags;
     if (auto chosen = CurrentPrompts().FileDialog(request)) {
-        FileName = *chosen;
+        FileName = chosen->fileName;
+        FilterIndex = chosen->filterIndex;
         return;
     }
     if (CancelError) throw RuntimeError(kDialogCancelled);

@@ -20,7 +20,7 @@ class RealPrompts final : public Prompts {
         return MessageBoxW(ActiveOwner(), prompt.c_str(), title.c_str(), UINT(buttons));
     }
 
-    std::optional<std::wstring> FileDialog(const FileDialogRequest &r) override {
+    std::optional<FileDialogResult> FileDialog(const FileDialogRequest &r) override {
         std::wstring filter = Win32FilterFromPipes(r.filter);
         std::wstring buffer = r.fileName;
         buffer.resize(std::max<size_t>(buffer.size() + 1, 32768), L'\0');
@@ -32,10 +32,14 @@ class RealPrompts final : public Prompts {
         ofn.lpstrFile = buffer.data();
         ofn.nMaxFile = DWORD(buffer.size());
         ofn.lpstrTitle = r.title.empty() ? nullptr : r.title.c_str();
-        ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
+        ofn.lpstrInitialDir = r.initDir.empty() ? nullptr : r.initDir.c_str();
+        // Flags that change what the call returns or how it is built are not the caller's.
+        constexpr DWORD kNotPassed =
+            OFN_ALLOWMULTISELECT | OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_ENABLETEMPLATEHANDLE;
+        ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | (DWORD(r.flags) & ~kNotPassed);
         const BOOL ok = r.save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
         if (!ok) return std::nullopt;
-        return std::wstring(buffer.c_str());
+        return FileDialogResult{buffer.c_str(), int(ofn.nFilterIndex)};
     }
 
     MenuItem *PopupMenu(MenuItem &menu) override {

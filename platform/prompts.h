@@ -1,6 +1,7 @@
 #pragma once
 // The one seam for everything that waits for a person: message boxes, file dialogs and
 // pop-up menus. The program shows the real thing; tests install a scripted fake.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,14 +31,21 @@ struct FileDialogRequest {
     int filterIndex = 1;   // 1-based
     std::wstring fileName; // initial name
     std::wstring title;
+    std::wstring initDir; // initial folder; empty: the system's choice
+    int32_t flags = 0;    // the classic cdlOFN flags (the system's OFN values)
+};
+
+struct FileDialogResult {
+    std::wstring fileName;
+    int filterIndex = 1; // the filter chosen in the dialog, 1-based
 };
 
 class Prompts {
   public:
     virtual ~Prompts() = default;
     virtual int MsgBox(const std::wstring &prompt, int buttons, const std::wstring &title) = 0;
-    // The chosen path, or nothing when the person cancelled.
-    virtual std::optional<std::wstring> FileDialog(const FileDialogRequest &request) = 0;
+    // The chosen path and filter, or nothing when the person cancelled.
+    virtual std::optional<FileDialogResult> FileDialog(const FileDialogRequest &request) = 0;
     // Shows `menu` as a pop-up at the mouse pointer; the chosen item, or null.
     virtual MenuItem *PopupMenu(MenuItem &menu) = 0;
 };

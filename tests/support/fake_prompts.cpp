@@ -40,7 +40,8 @@ int FakePrompts::MsgBox(const std::wstring &prompt, int buttons, const std::wstr
     return answer;
 }
 
-std::optional<std::wstring> FakePrompts::FileDialog(const platform::FileDialogRequest &request) {
+std::optional<platform::FileDialogResult>
+FakePrompts::FileDialog(const platform::FileDialogRequest &request) {
     seen.push_back({request.save ? SeenPrompt::Kind::SaveDialog : SeenPrompt::Kind::OpenDialog,
                     {},
                     0,
@@ -50,9 +51,11 @@ std::optional<std::wstring> FakePrompts::FileDialog(const platform::FileDialogRe
         ADD_FAILURE() << "unscripted file dialog";
         return std::nullopt;
     }
-    auto answer = std::get<FileAnswer>(script_.front()).path;
+    const FileAnswer answer = std::get<FileAnswer>(script_.front());
     script_.pop_front();
-    return answer;
+    if (!answer.path) return std::nullopt;
+    return platform::FileDialogResult{*answer.path, answer.filterIndex ? answer.filterIndex
+                                                                       : request.filterIndex};
 }
 
 platform::MenuItem *FakePrompts::PopupMenu(platform::MenuItem &menu) {

@@ -28,7 +28,10 @@ class FakePrompts : public platform::Prompts {
 
     // Script the next answers.
     FakePrompts &AnswerMsgBox(int answer) { return Push(Answer{answer}); }
-    FakePrompts &ChooseFile(std::wstring path) { return Push(Answer{FileAnswer{std::move(path)}}); }
+    // A chosen file; a filter index of 0 keeps the one the dialog was opened with.
+    FakePrompts &ChooseFile(std::wstring path, int filterIndex = 0) {
+        return Push(Answer{FileAnswer{std::move(path), filterIndex}});
+    }
     FakePrompts &CancelFile() { return Push(Answer{FileAnswer{std::nullopt}}); }
     FakePrompts &ChooseMenu(std::wstring itemName) {
         return Push(Answer{PopupAnswer{std::move(itemName)}});
@@ -43,12 +46,14 @@ class FakePrompts : public platform::Prompts {
     std::vector<std::wstring> Messages() const;
 
     int MsgBox(const std::wstring &prompt, int buttons, const std::wstring &title) override;
-    std::optional<std::wstring> FileDialog(const platform::FileDialogRequest &request) override;
+    std::optional<platform::FileDialogResult>
+    FileDialog(const platform::FileDialogRequest &request) override;
     platform::MenuItem *PopupMenu(platform::MenuItem &menu) override;
 
   private:
     struct FileAnswer {
         std::optional<std::wstring> path;
+        int filterIndex = 0;
     };
     struct PopupAnswer {
         std::wstring item; // empty: dismissed
