@@ -284,7 +284,7 @@ void AppActivate(const std::wstring &title) {
 }
 
 void SendKeys(const std::wstring &keys, bool wait) {
-    const std::vector<Keystroke> strokes = ParseKeys(keys);
+    const std::vector<Keystroke> strokes = ParseKeys(keys.c_str()); // up to the first NUL
     KeySender sender(wait);
     for (const Keystroke &k : strokes)
         sender.Add(k);

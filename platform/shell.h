@@ -27,10 +27,10 @@ uint32_t Shell(const std::wstring &pathName, int windowStyle = vbMinimizedFocus)
 // first one whose title begins with it; none raises invalid procedure call (5).
 void AppActivate(const std::wstring &title);
 
-// Types `keys`, a string in the classic keystroke syntax (keystrokes.h), into the active
-// window: text characters as themselves (double-byte ones included), named keys and
-// modifiers as keys. With `wait` it returns when the window's thread has taken in every key
-// (bounded, so a hung program cannot hold it for ever). A broken string raises invalid
+// Types `keys`, a string in the classic keystroke syntax (keystrokes.h) that ends at its first
+// NUL, into the active window: text characters as themselves (double-byte ones included), named
+// keys and modifiers as keys. With `wait` it returns when the window's thread has taken in every
+// key (bounded, so a hung program cannot hold it for ever). A broken string raises invalid
 // procedure call (5) before any key is sent.
 void SendKeys(const std::wstring &keys, bool wait = false);
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iterator>
 #include <string>
 
 using namespace mirolt;
@@ -84,7 +85,8 @@ TEST(Notepad, TypedTextAndMenuKeysArrive) {
     // Shell returns with the new window active; AppActivate finds it by the start of its
     // title and the keys arrive there.
     AppActivate(L"(無題)");
-    SendKeys(L"Mirolt {+}{%}{{} 文字絵\nｱｲｳ\r\n~end(ab)", true);
+    const wchar_t typed[] = L"Mirolt {+}{%}{{} 文字絵\nｱｲｳ\r\n~end(ab)\0\0padding";
+    SendKeys(std::wstring(typed, std::size(typed) - 1), true);
     EXPECT_EQ(TextOf(edit), L"Mirolt +%{ 文字絵\r\nｱｲｳ\r\n\r\nendab");
 
     // The font command of the Edit menu, by keys, each call waiting for the last.
