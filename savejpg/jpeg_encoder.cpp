@@ -110,28 +110,56 @@ struct Basis {
     }
 };
 
+// Writes codes into a row's bytes, 0xFF followed by a stuffed 0, four bytes at a time
+// where none of them is 0xFF.
 class BitWriter {
   public:
-    explicit BitWriter(std::vector<uint8_t> &out) : out_(out) {}
+    explicit BitWriter(std::vector<uint8_t> &out) : out_(out), used_(out.size()) {}
 
-    // Up to 27 bits at a time; a 0xFF byte is followed by a stuffed 0.
+    // Room for everything one block can write (64 codes of at most 26 bits, each byte
+    // possibly stuffed), so that Put need not look.
+    void Reserve() {
+        if (out_.size() - used_ < 512) out_.resize(std::max<size_t>(used_ + 512, out_.size() * 2));
+    }
+    // Up to 27 bits at a time.
     void Put(uint32_t bits, int count) {
         buffer_ = buffer_ << count | bits;
         filled_ += count;
-        while (filled_ >= 8) {
-            filled_ -= 8;
-            const auto byte = static_cast<uint8_t>(buffer_ >> filled_);
-            out_.push_back(byte);
-            if (byte == 0xFF) out_.push_back(0);
+        if (filled_ < 32) return;
+        filled_ -= 32;
+        const auto word = static_cast<uint32_t>(buffer_ >> filled_);
+        uint8_t *at = out_.data() + used_;
+        if (((~word - 0x01010101u) & word & 0x80808080u) == 0) {
+            at[0] = static_cast<uint8_t>(word >> 24);
+            at[1] = static_cast<uint8_t>(word >> 16);
+            at[2] = static_cast<uint8_t>(word >> 8);
+            at[3] = static_cast<uint8_t>(word);
+            used_ += 4;
+            return;
+        }
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            const auto byte = static_cast<uint8_t>(word >> shift);
+            out_[used_++] = byte;
+            if (byte == 0xFF) out_[used_++] = 0;
         }
     }
-    // The last byte of a segment is filled with 1 bits.
-    void Pad() {
-        if (filled_ > 0) Put((1u << (8 - filled_)) - 1, 8 - filled_);
+    // Ends the segment: its last byte is filled with 1 bits, and `out` holds what was
+    // written and no more.
+    void Finish() {
+        Reserve();
+        if (filled_ % 8) Put((1u << (8 - filled_ % 8)) - 1, 8 - filled_ % 8);
+        while (filled_ > 0) {
+            filled_ -= 8;
+            const auto byte = static_cast<uint8_t>(buffer_ >> filled_);
+            out_[used_++] = byte;
+            if (byte == 0xFF) out_[used_++] = 0;
+        }
+        out_.resize(used_);
     }
 
   private:
     std::vector<uint8_t> &out_;
+    size_t used_;
     uint64_t buffer_ = 0;
     int filled_ = 0;
 };
@@ -331,8 +359,12 @@ void Encoder::EncodeBlock(const float *plane, int stride, int x, int y, const fl
         const float value = result[i] * scale[i];
         quantized[i] = static_cast<int>(value + (value < 0 ? -0.5f : 0.5f));
     }
+    int coded[64]; // in coded order
+    for (int k = 0; k < 64; ++k)
+        coded[k] = quantized[kZigzag[k]];
 
-    const int dcValue = quantized[0];
+    writer.Reserve();
+    const int dcValue = coded[0];
     const int difference = dcValue - previousDc;
     previousDc = dcValue;
     int size = MagnitudeBits(difference);
@@ -342,7 +374,7 @@ void Encoder::EncodeBlock(const float *plane, int stride, int x, int y, const fl
     // The coefficients that are not zero, in coded order, as bits of a mask.
     uint64_t present = 0;
     for (int k = 1; k < 64; ++k)
-        if (quantized[kZigzag[k]] != 0) present |= uint64_t{1} << k;
+        present |= uint64_t{coded[k] != 0} << k;
     int last = 0;
     while (present) {
         const int k = __builtin_ctzll(present);
@@ -351,7 +383,7 @@ void Encoder::EncodeBlock(const float *plane, int stride, int x, int y, const fl
         for (; run >= 16; run -= 16)
             writer.Put(ac.codes[0xF0].bits, ac.codes[0xF0].length);
         // Baseline codes hold at most 10 bits of magnitude.
-        const int value = std::clamp(quantized[kZigzag[k]], -1023, 1023);
+        const int value = std::clamp(coded[k], -1023, 1023);
         size = MagnitudeBits(value);
         const Code &code = ac.codes[run << 4 | size];
         writer.Put(static_cast<uint32_t>(code.bits) << size | ValueBits(value, size),
@@ -379,7 +411,7 @@ void Encoder::EncodeRow(int row, Planes &planes, std::vector<uint8_t> &out) cons
         EncodeBlock(cr, chromaStride, mcu * 8, 0, chrominanceScale_, dcChrominance_, acChrominance_,
                     previous[2], writer);
     }
-    writer.Pad();
+    writer.Finish();
     if (row + 1 < mcuRows_) {
         out.push_back(0xFF);
         out.push_back(static_cast<uint8_t>(0xD0 + row % 8));
