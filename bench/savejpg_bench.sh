@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SaveJPG.DLL against cjpeg (libjpeg-turbo) on the same 4000 x 3000 picture at quality 75,
 # in the same run: prints both times (best and median of five) and their ratio.
-# Needs the win64 build (cmake --build --preset win64) and an X display for Wine.
+# Builds what it needs of the configured win64 build; needs no display.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 command -v cjpeg >/dev/null || { echo "cjpeg missing: bash scripts/deps.sh installs it"; exit 1; }
