@@ -177,7 +177,9 @@ int32_t GetPluginInfo(int32_t number, char *buffer, int32_t length) {
 }
 
 int32_t IsSupported(const char *, const void *head) {
-    return head && netpbm::HasSignature(static_cast<const uint8_t *>(head), susie::kHeadLength);
+    // Some hosts pass a file handle here instead, a value below 64 KiB that no buffer has.
+    if (reinterpret_cast<uintptr_t>(head) < 0x10000) return 0;
+    return netpbm::HasSignature(static_cast<const uint8_t *>(head), susie::kHeadLength);
 }
 
 int32_t GetPictureInfo(const char *fileName, LONG_PTR offset, uint32_t flags,
