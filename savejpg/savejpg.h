@@ -16,8 +16,9 @@ inline constexpr int32_t kSaved = 0;
 inline constexpr int32_t kCannotCreate = 1; // folder missing or read-only, bad name, target
                                             // read-only or a folder
 inline constexpr int32_t kCannotWrite = 2;  // the picture could not be encoded or written
-inline constexpr int32_t kBadArguments = 3; // no bitmap, a bad size or quality, no path;
-                                            // a side over 65535, which JPEG cannot hold
+inline constexpr int32_t kBadArguments = 3; // not a memory device context with a bitmap,
+                                            // a size of 0 or beyond the bitmap or over
+                                            // 65535, a quality outside 1..100, no path
 inline constexpr int32_t kReserved = 4;     // never returned
 
 inline constexpr uint32_t kMinQuality = 1;
