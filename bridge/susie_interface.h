@@ -27,9 +27,13 @@ inline constexpr uint32_t kHeadLength = 2048;     // head of the file given to I
 // Flags of the picture entries: the input is a file name and no extra text is wanted.
 inline constexpr uint32_t kInputIsFile = 0;
 
-// Picture information, laid out as the plug-ins of each architecture write it: natural
-// alignment, so 28 bytes in 32-bit code (the text handle at byte 24) and 32 bytes in
-// 64-bit code. Width and height are at bytes 8 and 12 in both.
+// Picture information, laid out as the plug-ins of each architecture write it. 32-bit code:
+// natural alignment, 28 bytes, the text handle at byte 24. 64-bit plug-ins (*.sph) declare
+// it packed: 30 bytes, the text handle at byte 22. Width and height are at bytes 8 and 12
+// in both.
+#ifdef _WIN64
+#pragma pack(push, 1)
+#endif
 struct PictureInfo {
     int32_t left; // position of the picture
     int32_t top;
@@ -40,9 +44,19 @@ struct PictureInfo {
     int16_t colorDepth; // bits per pixel
     HLOCAL text;        // text that comes with the picture; this system never reads it
 };
+#ifdef _WIN64
+#pragma pack(pop)
+#endif
 static_assert(offsetof(PictureInfo, width) == 8);
 static_assert(offsetof(PictureInfo, height) == 12);
-static_assert(sizeof(PictureInfo) == (sizeof(void *) == 4 ? 28 : 32));
+static_assert(offsetof(PictureInfo, text) == (sizeof(void *) == 4 ? 24 : 22));
+static_assert(sizeof(PictureInfo) == (sizeof(void *) == 4 ? 28 : 30));
+
+// What a caller allocates, zeroed, for the record it hands to a plug-in: room for either
+// layout a plug-in of this architecture may write. A 64-bit plug-in built without the
+// packing writes 32 bytes, so never 28 or 30 there.
+inline constexpr size_t kPictureInfoAllocation = sizeof(void *) == 4 ? 28 : 32;
+static_assert(kPictureInfoAllocation >= sizeof(PictureInfo));
 
 // All entries use the standard calling convention and return a 32-bit result. Offsets and callback
 // data are pointer-sized so that a 64-bit plug-in always reads a clean value, whatever width it

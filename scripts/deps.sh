@@ -3,7 +3,8 @@
 set -euo pipefail
 pkgs=(wine64 libwine xvfb xauth fonts-ipafont-gothic fonts-ipafont-mincho
       g++-mingw-w64-x86-64 g++-mingw-w64-i686 cmake ninja-build g++
-      libgtest-dev googletest locales clang-format)
+      libgtest-dev googletest locales clang-format
+      libjpeg-turbo-progs) # cjpeg, for bench/savejpg_bench.sh
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,5 +1,6 @@
 #include "bridge_harness.h"
 
+#include "import_patch.h"
 #include "plugins/plugin_support.h"
 #include "plugins/test_plugins.h"
 
@@ -16,36 +17,6 @@ fs::path TestProgramFolder() {
     wchar_t path[MAX_PATH];
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     return fs::path(path).parent_path();
-}
-
-// Points one import of a loaded module at `replacement`; returns what it pointed at, or
-// null when the module does not import the function.
-void *PatchImport(HMODULE module, const char *library, const char *function, void *replacement) {
-    auto *base = reinterpret_cast<BYTE *>(module);
-    const auto *dos = reinterpret_cast<const IMAGE_DOS_HEADER *>(base);
-    const auto *nt = reinterpret_cast<const IMAGE_NT_HEADERS *>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY &imports =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto *entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR *>(base + imports.VirtualAddress);
-         entry->Name; ++entry) {
-        if (_stricmp(reinterpret_cast<const char *>(base + entry->Name), library) != 0) continue;
-        auto *names = reinterpret_cast<IMAGE_THUNK_DATA *>(base + entry->OriginalFirstThunk);
-        auto *slots = reinterpret_cast<IMAGE_THUNK_DATA *>(base + entry->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-            const auto *byName =
-                reinterpret_cast<const IMAGE_IMPORT_BY_NAME *>(base + names->u1.AddressOfData);
-            if (strcmp(reinterpret_cast<const char *>(byName->Name), function) != 0) continue;
-            DWORD protection = 0;
-            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE,
-                           &protection);
-            void *previous = reinterpret_cast<void *>(slots->u1.Function);
-            slots->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
-            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, protection, &protection);
-            return previous;
-        }
-    }
-    return nullptr;
 }
 
 SystemCalls calls;
@@ -149,8 +120,8 @@ int WINAPI HookStretchDIBits(HDC dc, int x, int y, int width, int height, int so
 
 template <typename Fn>
 void Hook(HMODULE module, const char *library, const char *name, Fn hook, Fn &original) {
-    original =
-        reinterpret_cast<Fn>(PatchImport(module, library, name, reinterpret_cast<void *>(hook)));
+    original = reinterpret_cast<Fn>(
+        import_patch::PatchImport(module, library, name, reinterpret_cast<void *>(hook)));
     if (!original) {
         fprintf(stderr, "Brovik.dll does not import %s from %s\n", name, library);
         abort();

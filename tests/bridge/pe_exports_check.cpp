@@ -1,14 +1,18 @@
-// Reads builds of Brovik.dll as files and checks what callers bind to: the export
-// directory's library name, the four exported names with their ordinals, and the version
-// resource. Plain C++ without the platform's headers, so it reads a 32-bit build that
-// cannot run here just as well as a 64-bit one.
+// Reads builds of the libraries we ship as files and checks what callers bind to: for
+// Brovik.dll the export directory's library name, the four exported names with their
+// ordinals, and the version resource; for SaveJPG.DLL its one plain name; for the PPM
+// plug-in its four plain entry names and nothing else. Plain C++ without the platform's
+// headers, so it reads a 32-bit build that cannot run here just as well as a 64-bit one.
 //
-// Usage: bridge_exports_check (i386|amd64) <Brovik.dll> [(i386|amd64) <Brovik.dll>]
+// Usage: bridge_exports_check (i386|amd64) <file> [(i386|amd64) <file> ...]; the file's
+// name says what it is.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <map>
 #include <stdexcept>
@@ -22,6 +26,27 @@ struct Build {
     std::string path;
 };
 std::vector<Build> builds;
+
+std::string Lower(std::string text) {
+    for (char &c : text)
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// The builds whose file name ends in one of `endings` (compared in lower case); at least
+// one must be given.
+std::vector<Build> BuildsOf(std::initializer_list<std::string> endings) {
+    std::vector<Build> found;
+    for (const Build &build : builds) {
+        const std::string path = Lower(build.path);
+        for (const std::string &ending : endings)
+            if (path.size() >= ending.size() &&
+                path.compare(path.size() - ending.size(), ending.size(), ending) == 0)
+                found.push_back(build);
+    }
+    EXPECT_FALSE(found.empty()) << "no such file given: " << *endings.begin();
+    return found;
+}
 
 const std::map<std::string, uint16_t> kMachines = {{"i386", 0x014C}, {"amd64", 0x8664}};
 
@@ -121,32 +146,42 @@ std::string VersionText(uint32_t high, uint32_t low) {
            std::to_string(low >> 16) + "." + std::to_string(low & 0xFFFF);
 }
 
+// The export directory: the library name it gives and every exported name with its
+// ordinal, each checked to be code of the file's own.
+std::map<std::string, uint32_t> Exports(const PeFile &pe, std::string &library) {
+    const auto [rva, size] = pe.Directory(0);
+    if (rva == 0) throw std::runtime_error("no export directory");
+    const size_t directory = pe.Offset(rva);
+    library = pe.CString(pe.Offset(pe.U32(directory + 12)));
+    const uint32_t base = pe.U32(directory + 16);
+    EXPECT_EQ(pe.U32(directory + 20), pe.U32(directory + 24))
+        << "functions without a name in the export address table";
+    const uint32_t names = pe.U32(directory + 24);
+    const uint32_t functions = pe.U32(directory + 28);
+    std::map<std::string, uint32_t> exports;
+    for (uint32_t i = 0; i < names; ++i) {
+        const std::string name =
+            pe.CString(pe.Offset(pe.U32(pe.Offset(pe.U32(directory + 32)) + i * 4)));
+        const uint16_t index = pe.U16(pe.Offset(pe.U32(directory + 36)) + i * 2);
+        exports[name] = base + index;
+        // Real code of its own, not a forwarder into another library.
+        const uint32_t code = pe.U32(pe.Offset(functions) + index * 4);
+        EXPECT_FALSE(code >= rva && code - rva < size) << name << " is forwarded";
+        EXPECT_TRUE(pe.IsCode(code)) << name << " is not code";
+    }
+    return exports;
+}
+
 TEST(BrovikExports, LibraryNameFourNamesAndTheirOrdinals) {
-    for (const Build &build : builds) {
+    for (const Build &build : BuildsOf({"brovik.dll"})) {
         SCOPED_TRACE(build.machine + " " + build.path);
         try {
             const PeFile pe(build.path);
             EXPECT_EQ(pe.Machine(), kMachines.at(build.machine));
             EXPECT_TRUE(pe.IsDll());
-            const auto [rva, size] = pe.Directory(0);
-            ASSERT_NE(rva, 0u) << "no export directory";
-            const size_t directory = pe.Offset(rva);
-            EXPECT_EQ(pe.CString(pe.Offset(pe.U32(directory + 12))), "Brovik.dll");
-            const uint32_t base = pe.U32(directory + 16);
-            EXPECT_EQ(pe.U32(directory + 20), 4u) << "functions in the export address table";
-            const uint32_t names = pe.U32(directory + 24);
-            const uint32_t functions = pe.U32(directory + 28);
-            std::map<std::string, uint32_t> exports;
-            for (uint32_t i = 0; i < names; ++i) {
-                const std::string name =
-                    pe.CString(pe.Offset(pe.U32(pe.Offset(pe.U32(directory + 32)) + i * 4)));
-                const uint16_t index = pe.U16(pe.Offset(pe.U32(directory + 36)) + i * 2);
-                exports[name] = base + index;
-                // Real code of its own, not a forwarder into another library.
-                const uint32_t code = pe.U32(pe.Offset(functions) + index * 4);
-                EXPECT_FALSE(code >= rva && code - rva < size) << name << " is forwarded";
-                EXPECT_TRUE(pe.IsCode(code)) << name << " is not code";
-            }
+            std::string library;
+            const std::map<std::string, uint32_t> exports = Exports(pe, library);
+            EXPECT_EQ(library, "Brovik.dll");
             EXPECT_EQ(exports, (std::map<std::string, uint32_t>{{"_VBGetPicture@12", 1},
                                                                 {"_VBGetPictureInfo@12", 2},
                                                                 {"_VBGetPluginInfo@12", 3},
@@ -157,8 +192,43 @@ TEST(BrovikExports, LibraryNameFourNamesAndTheirOrdinals) {
     }
 }
 
+TEST(SaveJpgExports, OnePlainName) {
+    for (const Build &build : BuildsOf({"savejpg.dll"})) {
+        SCOPED_TRACE(build.machine + " " + build.path);
+        try {
+            const PeFile pe(build.path);
+            EXPECT_EQ(pe.Machine(), kMachines.at(build.machine));
+            EXPECT_TRUE(pe.IsDll());
+            std::string library;
+            EXPECT_EQ(Exports(pe, library), (std::map<std::string, uint32_t>{{"DCSavetoJPEG", 1}}));
+            EXPECT_EQ(library, "SaveJPG.DLL");
+        } catch (const std::exception &error) {
+            ADD_FAILURE() << error.what();
+        }
+    }
+}
+
+TEST(PluginExports, FourPlainEntriesAndNothingElse) {
+    for (const Build &build : BuildsOf({".spi", ".sph"})) {
+        SCOPED_TRACE(build.machine + " " + build.path);
+        try {
+            const PeFile pe(build.path);
+            EXPECT_EQ(pe.Machine(), kMachines.at(build.machine));
+            EXPECT_TRUE(pe.IsDll());
+            std::string library;
+            std::vector<std::string> names;
+            for (const auto &[name, ordinal] : Exports(pe, library))
+                names.push_back(name);
+            EXPECT_EQ(names, (std::vector<std::string>{"GetPicture", "GetPictureInfo",
+                                                       "GetPluginInfo", "IsSupported"}));
+        } catch (const std::exception &error) {
+            ADD_FAILURE() << error.what();
+        }
+    }
+}
+
 TEST(BrovikExports, VersionResourceIs1_2_0_0) {
-    for (const Build &build : builds) {
+    for (const Build &build : BuildsOf({"brovik.dll"})) {
         SCOPED_TRACE(build.machine + " " + build.path);
         try {
             const PeFile pe(build.path);
@@ -205,7 +275,7 @@ int main(int argc, char **argv) {
     for (const Build &build : builds)
         usable = usable && kMachines.count(build.machine);
     if (!usable) {
-        fprintf(stderr, "usage: %s (i386|amd64) <Brovik.dll> ...\n", argv[0]);
+        fprintf(stderr, "usage: %s (i386|amd64) <file> ...\n", argv[0]);
         return 2;
     }
     return RUN_ALL_TESTS();

@@ -2,9 +2,9 @@
 // What the test plug-ins are, for the plug-ins themselves and for the tests that use them.
 // All are built for both architectures and land next to the test programs.
 //
-//   ppm.spi        image import ("00IN"): binary PPM (P6, drawn as a bottom-up 24-bit DIB)
-//                  and PGM (P5, drawn as a top-down 8-bit DIB with a gray colour table),
-//                  maximum value 255.
+//   ppm.spi        image import ("00IN"): the shipped plug-in's entries (formats/ppm_plugin)
+//                  for binary PPM (P6, drawn as a bottom-up 24-bit DIB) and PGM (P5, drawn
+//                  as a top-down 8-bit DIB with a gray colour table), with texts of its own.
 //   quirk.spi      image import ("00IN") for files "QUIRK <mode> <width> <height>": reports
 //                  that size, then GetPicture misbehaves as <mode> says (see below).
 //   failing.spi    has all four entries; every one reports failure.

@@ -1,0 +1,234 @@
+// SaveJPG.DLL: the program's JPEG writer. DCSavetoJPEG takes the picture from the bitmap
+// selected into the caller's device context, encodes it into a temporary file beside the
+// target, and only then puts that file in the target's place, so that a failed save leaves
+// an existing file as it was.
+//
+// The encoder is our own rather than the system's (WIC): Wine's WIC encoder ignores the
+// quality it is given and writes every quality alike.
+#include "savejpg.h"
+
+#include "jpeg_encoder.h"
+
+#include <algorithm>
+#include <string>
+#include <thread>
+#include <type_traits>
+#include <vector>
+
+namespace {
+
+using namespace savejpg;
+
+// The 1 x 1 bitmap that a memory device context holds while nothing is selected into it.
+HGDIOBJ DefaultBitmap() {
+    HDC probe = CreateCompatibleDC(nullptr);
+    if (!probe) return nullptr;
+    HGDIOBJ bitmap = GetCurrentObject(probe, OBJ_BITMAP);
+    DeleteDC(probe);
+    return bitmap;
+}
+
+// True when `dc` is a memory device context with a bitmap of its own selected, at least
+// width x height pixels large.
+bool HasBitmapOfAtLeast(HDC dc, int32_t width, int32_t height) {
+    if (GetObjectType(dc) != OBJ_MEMDC) return false;
+    HGDIOBJ bitmap = GetCurrentObject(dc, OBJ_BITMAP);
+    if (!bitmap || bitmap == DefaultBitmap()) return false;
+    BITMAP size{};
+    if (GetObjectW(bitmap, sizeof size, &size) != sizeof size) return false;
+    return width <= size.bmWidth && height <= size.bmHeight;
+}
+
+enum class RowOrder { FromTop, FromBottom, Unknown };
+
+// Which way up a 32-bit DIB section stores its rows: GetObject does not say. GDI does,
+// through one pixel that differs between a row and its mirror row; a picture without such
+// a pixel reads the same either way.
+RowOrder OrderOfRows(HDC dc, const DIBSECTION &section) {
+    const auto *bits = static_cast<const uint8_t *>(section.dsBm.bmBits);
+    const size_t stride = static_cast<size_t>(section.dsBm.bmWidthBytes);
+    const int width = section.dsBm.bmWidth, height = section.dsBm.bmHeight;
+    const auto colour = [](uint32_t bgrx) { // as GetPixel gives it: 0x00BBGGRR
+        return static_cast<COLORREF>((bgrx & 0xFF) << 16 | (bgrx & 0xFF00) | (bgrx >> 16 & 0xFF));
+    };
+    for (int row = 0; row < height / 2; ++row) {
+        const auto *upper = reinterpret_cast<const uint32_t *>(bits + stride * row);
+        const auto *lower = reinterpret_cast<const uint32_t *>(bits + stride * (height - 1 - row));
+        for (int x = 0; x < width; ++x) {
+            if (((upper[x] ^ lower[x]) & 0xFFFFFF) == 0) continue;
+            const COLORREF seen = GetPixel(dc, x, row);
+            if (seen == colour(upper[x])) return RowOrder::FromTop;
+            if (seen == colour(lower[x])) return RowOrder::FromBottom;
+            return RowOrder::Unknown;
+        }
+    }
+    return RowOrder::FromTop;
+}
+
+// The picture's rows for the encoder. The program's pictures are 32-bit DIB sections, read
+// where they are. Any other bitmap is converted by GDI into 32-bit rows of our own; the
+// bitmap leaves the caller's device context for that, as GetDIBits wants, and is back in
+// it before the call returns.
+class Source {
+  public:
+    Source(HDC dc, int32_t width, int32_t height) {
+        HGDIOBJ bitmap = GetCurrentObject(dc, OBJ_BITMAP);
+        GdiFlush(); // drawing still queued reaches the bitmap first
+        DIBSECTION section{};
+        if (GetObjectW(bitmap, sizeof section, &section) == sizeof section && section.dsBm.bmBits &&
+            section.dsBm.bmBitsPixel == 32 && section.dsBmih.biCompression == BI_RGB) {
+            const RowOrder order = OrderOfRows(dc, section);
+            const auto *bits = static_cast<const uint8_t *>(section.dsBm.bmBits);
+            const ptrdiff_t stride = section.dsBm.bmWidthBytes;
+            if (order == RowOrder::FromTop) {
+                rows_ = {bits, stride, width, height};
+                return;
+            }
+            if (order == RowOrder::FromBottom) {
+                rows_ = {bits + stride * (section.dsBm.bmHeight - 1), -stride, width, height};
+                return;
+            }
+        }
+        BITMAP size{};
+        if (GetObjectW(bitmap, sizeof size, &size) != sizeof size) return;
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = size.bmWidth;
+        info.bmiHeader.biHeight = -size.bmHeight;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        copy_.resize(static_cast<size_t>(size.bmWidth) * static_cast<size_t>(size.bmHeight) * 4);
+        HGDIOBJ selected = SelectObject(dc, DefaultBitmap());
+        if (!selected) return;
+        const int copied =
+            GetDIBits(dc, static_cast<HBITMAP>(bitmap), 0, static_cast<UINT>(size.bmHeight),
+                      copy_.data(), &info, DIB_RGB_COLORS);
+        SelectObject(dc, selected);
+        if (copied != size.bmHeight) return;
+        rows_ = {copy_.data(), static_cast<ptrdiff_t>(size.bmWidth) * 4, width, height};
+    }
+
+    bool Ready() const { return rows_.top != nullptr; }
+    const PixelRows &Rows() const { return rows_; }
+
+  private:
+    std::vector<uint8_t> copy_;
+    PixelRows rows_;
+};
+
+unsigned EncoderThreads() {
+    return std::clamp(std::thread::hardware_concurrency(), 1u, 16u);
+}
+
+std::wstring Wide(const char *ansi) {
+    const int size = MultiByteToWideChar(CP_ACP, 0, ansi, -1, nullptr, 0);
+    if (size <= 1) return {};
+    std::wstring text(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi, -1, text.data(), size);
+    text.resize(static_cast<size_t>(size) - 1);
+    return text;
+}
+
+// The target's full path and its folder; false when the path names no file. Done in
+// UTF-16: in the ANSI code page the second byte of a double-byte character may be a
+// backslash.
+bool SplitTarget(const char *path, std::wstring &target, std::wstring &folder) {
+    const std::wstring wide = Wide(path);
+    if (wide.empty()) return false;
+    const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return false;
+    target.assign(size, L'\0');
+    wchar_t *name = nullptr;
+    const DWORD length = GetFullPathNameW(wide.c_str(), size, target.data(), &name);
+    if (length == 0 || length >= size || !name || !*name) return false;
+    folder.assign(target.data(), name);
+    target.resize(length);
+    return true;
+}
+
+// The temporary file of one save, removed again unless it became the target.
+class TemporaryFile {
+  public:
+    explicit TemporaryFile(const std::wstring &folder) {
+        wchar_t name[MAX_PATH];
+        if (!GetTempFileNameW(folder.c_str(), L"sjp", 0, name)) return;
+        path_ = name;
+        file_ = CreateFileW(name, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+    }
+    TemporaryFile(const TemporaryFile &) = delete;
+    TemporaryFile &operator=(const TemporaryFile &) = delete;
+    ~TemporaryFile() {
+        Close();
+        if (!path_.empty()) DeleteFileW(path_.c_str());
+    }
+
+    bool Open() const { return file_ != INVALID_HANDLE_VALUE; }
+    HANDLE Handle() const { return file_; }
+    // Everything written reaches the disk before the file may take the target's place.
+    bool Finish() {
+        const bool flushed = FlushFileBuffers(file_) != 0;
+        return Close() && flushed;
+    }
+    bool MoveTo(const std::wstring &target) {
+        if (!MoveFileExW(path_.c_str(), target.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return false;
+        path_.clear();
+        return true;
+    }
+
+  private:
+    bool Close() {
+        if (file_ == INVALID_HANDLE_VALUE) return true;
+        const bool closed = CloseHandle(file_) != 0;
+        file_ = INVALID_HANDLE_VALUE;
+        return closed;
+    }
+
+    std::wstring path_;
+    HANDLE file_ = INVALID_HANDLE_VALUE;
+};
+
+// A read-only file or a folder in the target's place is not ours to replace.
+bool CanReplace(const std::wstring &target) {
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES ||
+           !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
+}
+
+} // namespace
+
+extern "C" int32_t WINAPI DCSavetoJPEG(HDC dc, int32_t width, int32_t height, const char *path,
+                                       uint32_t quality, int32_t /*reserved*/) {
+    if (!path || width <= 0 || height <= 0 || width > kMaxJpegSide || height > kMaxJpegSide ||
+        quality < kMinQuality || quality > kMaxQuality)
+        return kBadArguments;
+    if (!HasBitmapOfAtLeast(dc, width, height)) return kBadArguments;
+
+    std::wstring target, folder;
+    if (!SplitTarget(path, target, folder) || !CanReplace(target)) return kCannotCreate;
+    TemporaryFile temporary(folder);
+    if (!temporary.Open()) return kCannotCreate;
+
+    try {
+        const Source source(dc, width, height);
+        if (!source.Ready()) return kCannotWrite;
+        const auto write = [&](const uint8_t *data, size_t size) {
+            DWORD written = 0;
+            return WriteFile(temporary.Handle(), data, static_cast<DWORD>(size), &written,
+                             nullptr) &&
+                   written == size;
+        };
+        if (!EncodeJpeg(source.Rows(), static_cast<int>(quality), EncoderThreads(), write))
+            return kCannotWrite;
+    } catch (...) { // out of memory: nothing may cross into the caller
+        return kCannotWrite;
+    }
+    if (!temporary.Finish()) return kCannotWrite;
+    return temporary.MoveTo(target) ? kSaved : kCannotCreate;
+}
+
+// The export is what callers bind it as.
+static_assert(std::is_same_v<decltype(&DCSavetoJPEG), savejpg::DCSavetoJPEGFn>);

@@ -1,0 +1,113 @@
+// The PPM plug-in's decoder natively, under the address and undefined-behaviour sanitizers:
+// every input lives in a buffer of exactly its size, so a read past it fails the test.
+#include "netpbm.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using netpbm::Status;
+
+std::vector<uint8_t> Bytes(const std::string &text) {
+    return {text.begin(), text.end()};
+}
+
+Status Header(const std::string &text, netpbm::Picture &picture) {
+    const std::vector<uint8_t> data = Bytes(text);
+    return netpbm::ReadHeader(data.data(), data.size(), data.size(), picture);
+}
+
+Status Header(const std::string &text) {
+    netpbm::Picture picture;
+    return Header(text, picture);
+}
+
+// The bitmap of a whole file, converted in one go.
+std::vector<uint8_t> Convert(const std::string &text) {
+    const std::vector<uint8_t> data = Bytes(text);
+    netpbm::Picture picture;
+    if (netpbm::ReadHeader(data.data(), data.size(), data.size(), picture) != Status::Ok) {
+        ADD_FAILURE() << "header refused";
+        return {};
+    }
+    std::vector<uint8_t> levels(picture.maxValue + 1);
+    netpbm::Levels(picture.maxValue, levels.data());
+    // The samples alone, in a buffer of their own size.
+    const std::vector<uint8_t> samples(data.begin() + picture.samplesAt,
+                                       data.begin() + picture.samplesAt +
+                                           picture.sourceRowBytes * picture.height);
+    std::vector<uint8_t> bitmap(picture.bitmapBytes, 0xEE);
+    netpbm::ConvertRows(samples.data(), picture, levels.data(), 0, picture.height, bitmap.data());
+    return bitmap;
+}
+
+TEST(NetpbmHeader, HostileHeadersAreRefused) {
+    const struct {
+        const char *text;
+        Status status;
+    } cases[] = {
+        {"", Status::NotNetpbm},
+        {"P3 1 1 255\n0 0 0", Status::NotNetpbm}, // plain text samples
+        {"P6", Status::NotNetpbm},
+        {"P6\n", Status::Broken},
+        {"P6 4 4", Status::Broken},
+        {"P6 4 4 255", Status::Broken}, // no white space before the samples
+        {"P6 4 4 255\nshort", Status::Broken},
+        {"P5 1 1 255\n", Status::Broken},
+        {"P6 0 4 255\n", Status::Broken},
+        {"P6 4 0 255\n", Status::Broken},
+        {"P6 4 4 0\n", Status::Broken},
+        {"P6 4 4 65536\n", Status::Broken},
+        {"P6 -1 4 255\n", Status::Broken},
+        {"P6 4x 4 255\n", Status::Broken},
+        {"P6 # a comment that never ends", Status::Broken},
+        {"P6 2147483648 1 255\n", Status::Broken},
+        {"P6 99999999999999999999999999 1 255\n", Status::Broken},
+        {"P6 65536 65536 255\n", Status::TooLarge},
+        {"P6 2147483647 2147483647 65535\n", Status::TooLarge},
+        {"P5 2147483647 2 255\n", Status::TooLarge},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(Header(c.text), c.status);
+    }
+}
+
+TEST(NetpbmHeader, EveryTruncationOfAGoodFileIsRefused) {
+    const std::string file =
+        "P6\n# made by hand\n3 2\n65535\n" + std::string(3 * 2 * 3 * 2, '\x7f');
+    ASSERT_EQ(Header(file), Status::Ok);
+    for (size_t size = 0; size < file.size(); ++size) {
+        SCOPED_TRACE(size);
+        EXPECT_NE(Header(file.substr(0, size)), Status::Ok);
+    }
+}
+
+TEST(NetpbmHeader, CommentsAndTrailingBytes) {
+    netpbm::Picture picture;
+    ASSERT_EQ(Header("P5 # gray\n#\n2\t1 # two\n15\rab and more", picture), Status::Ok);
+    EXPECT_EQ(picture.width, 2);
+    EXPECT_EQ(picture.height, 1);
+    EXPECT_TRUE(picture.gray);
+    EXPECT_EQ(picture.maxValue, 15u);
+    EXPECT_EQ(picture.samplesAt, 25u);
+}
+
+TEST(NetpbmConvert, PpmRowsGoBottomUpAsBlueGreenRedWithZeroPadding) {
+    const std::vector<uint8_t> bitmap = Convert("P6 1 2 255\n\x01\x02\x03\x04\x05\x06");
+    EXPECT_EQ(bitmap, (std::vector<uint8_t>{6, 5, 4, 0, 3, 2, 1, 0}));
+}
+
+TEST(NetpbmConvert, SamplesAreScaledFromTheirMaximum) {
+    // 16-bit gray, high byte first, top-down: 0, the maximum, half, and above the maximum.
+    EXPECT_EQ(Convert("P5 4 1 1000\n" + std::string("\x00\x00\x03\xe8\x01\xf4\xff\xff", 8)),
+              (std::vector<uint8_t>{0, 255, 128, 255}));
+    // Four-bit colour.
+    EXPECT_EQ(Convert(std::string("P6 1 1 15\n\x0f\x07\x00", 13)),
+              (std::vector<uint8_t>{0, 119, 255, 0}));
+}
+
+} // namespace
