@@ -116,3 +116,22 @@ bool OptionButton::OnNotify(UINT msg, WPARAM wp, LPARAM, LRESULT &result) {
 }
 
 } // namespace mirolt::platform
+
+namespace mirolt::platform {
+
+LRESULT OptionButton::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_GETDLGCODE) return CallBaseProc(msg, wp, lp) | DLGC_WANTARROWS;
+    if (msg == WM_KEYDOWN && (wp == VK_UP || wp == VK_DOWN || wp == VK_LEFT || wp == VK_RIGHT)) {
+        const bool previous = wp == VK_UP || wp == VK_LEFT;
+        HWND next = GetNextDlgGroupItem(GetParent(hwnd_), hwnd_, previous);
+        for (OptionButton *o : Group())
+            if (o->hwnd_ == next && o != this && o->Visible() && o->Enabled()) {
+                ::SetFocus(next);
+                o->SetValue(true);
+            }
+        return 0;
+    }
+    return CallBaseProc(msg, wp, lp);
+}
+
+} // namespace mirolt::platform

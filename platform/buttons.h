@@ -91,6 +91,10 @@ class OptionButton : public Control {
     bool OnNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT &result) override;
     bool IsOptionButton() const override { return true; }
 
+  protected:
+    // The arrow keys move to the next option of the group and select it.
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
   private:
     std::vector<OptionButton *> Group() const;
     // Only the selected option of a group is a tab stop (the first while none is).

@@ -41,6 +41,7 @@ void DispatchLoopMessage(MSG &msg) {
 }
 
 void PumpMessages() {
+    ThrowIfEndPending();
     RunBeforePump();
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
