@@ -48,6 +48,13 @@ class Sample : public Form {
     TextBox Text1{*this, L"Text1", {.place = {120, 120, 1200, 300}, .tabIndex = 0}};
     TextBox Memo{
         *this, L"Memo", {.place = {120, 2160, 3600, 900}, .multiLine = true, .tabIndex = 3}};
+    TextBox Editor{*this,
+                   L"Editor",
+                   {.place = {3960, 2160, 3000, 900},
+                    .multiLine = true,
+                    .scrollBars = TextBox::ScrollBars::Both,
+                    .locked = true,
+                    .tabStop = false}};
     CommandButton OK{
         *this,
         L"OK",
@@ -104,6 +111,7 @@ class ToolkitTest : public ::testing::Test {
   protected:
     void SetUp() override {
         sample.Show();
+        SetForegroundWindow(sample->Hwnd());
         PumpMessages();
     }
     void TearDown() override {
@@ -205,12 +213,18 @@ TEST_F(ToolkitTest, ControlArrayEventsCarryTheMembersIndex) {
     EXPECT_THROW(s.Option1(3), RuntimeError);
 }
 
-TEST_F(ToolkitTest, KeyPressCanDiscardACharacter) {
+TEST_F(ToolkitTest, TextBoxesDiscardWhatKeyPressRefusesAndHoldLongTexts) {
     Sample &s = S();
     s.Digits.SetFocus();
     for (UINT vk : {UINT('1'), UINT('A'), UINT('2'), UINT(VK_SPACE), UINT(VK_BACK), UINT('3')})
         Press(vk);
     EXPECT_EQ(s.Digits.Text(), L"13");
+    // No length limit: a box like the editor's holds a text art of half a million characters.
+    std::wstring art;
+    for (int row = 0; row < 2500; ++row)
+        art += std::wstring(198, L'鬱') + L"\r\n";
+    s.Editor.SetText(art);
+    EXPECT_EQ(s.Editor.Text().size(), art.size());
 }
 
 TEST_F(ToolkitTest, ComboChangeComesFromTypingAndCodeClickFromAPick) {
