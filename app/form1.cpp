@@ -11,7 +11,7 @@ namespace mirolt::app {
 namespace {
 
 using platform::MenuItem;
-using platform::PictureBoxDesign;
+using platform::PictureBox;
 using platform::ScaleMode;
 using platform::ScrollBar;
 using platform::SystemColor;
@@ -32,46 +32,37 @@ const platform::FormDesign kForm1Design = {.caption = L"Mirolt",
                                            .border = platform::BorderStyle::Sizable,
                                            .scale = ScaleMode::Pixels};
 
-PictureBoxDesign Pane(double leftTwips) {
-    PictureBoxDesign d;
-    d.left = Px(leftTwips);
-    d.top = Px(120);
-    d.width = Px(5175);
-    d.height = Px(4575);
-    d.border = true;
-    return d;
+// The two panes take files dropped from other programs.
+PictureBox::Design Pane(double leftTwips) {
+    return {.place = {Px(leftTwips), Px(120), Px(5175), Px(4575)},
+            .border = true,
+            .oleDropManual = true};
 }
 
-PictureBoxDesign View() {
-    PictureBoxDesign d;
-    d.border = true;
-    d.autoSize = true;
-    d.backColor = kTitleTextColor;
-    d.visible = false;
-    return d;
+PictureBox::Design View(bool dropTarget) {
+    return {.border = true,
+            .autoSize = true,
+            .backColor = kTitleTextColor,
+            .oleDropManual = dropTarget,
+            .visible = false};
 }
 
 // The working pictures sit outside the visible area and are never shown.
-PictureBoxDesign Working(double leftTwips, double topTwips) {
-    PictureBoxDesign d;
-    d.left = Px(leftTwips);
-    d.top = Px(topTwips);
-    d.autoSize = true;
-    d.backColor = kTitleTextColor;
-    d.visible = false;
-    return d;
+PictureBox::Design Working(double leftTwips, double topTwips) {
+    return {.place = {Px(leftTwips), Px(topTwips)},
+            .autoSize = true,
+            .backColor = kTitleTextColor,
+            .visible = false};
 }
 
-PictureBoxDesign Probe() {
-    PictureBoxDesign d;
-    d.left = Px(12720);
-    d.top = Px(2400);
-    d.width = Px(855);
-    d.height = Px(735);
-    d.scale = ScaleMode::Twips;
-    d.visible = false;
-    return d;
+const PictureBox::Design kProbe = {
+    .place = {Px(12720), Px(2400), Px(855), Px(735)}, .scale = ScaleMode::Twips, .visible = false};
+
+ScrollBar::Design Bar(ScrollBar::Orientation orientation, platform::Place place) {
+    return {.place = place, .orientation = orientation, .visible = false};
 }
+constexpr auto kHorizontal = ScrollBar::Orientation::Horizontal;
+constexpr auto kVertical = ScrollBar::Orientation::Vertical;
 
 } // namespace
 
@@ -124,74 +115,71 @@ Form1::Form1()
       OnlyJPEG(OnlyHozon, L"OnlyJPEG", L"画像をJPEG形式で保存"), Line10(OnlyHozon, L"Line10", L"-"),
       OnlyCopy(OnlyHozon, L"OnlyCopy", L"クリップボードにコピーする"),
       line11(OnlyHozon, L"line11", L"-"), OnlyIdou(OnlyHozon, L"OnlyIdou", L"ピクチャの移動"),
-      Picture5(*this, L"Picture5", Pane(360)), Picture6(Picture5, L"Picture6", View()),
-      Picture4(*this, L"Picture4", Pane(6240)), Picture3(Picture4, L"Picture3", View()),
+      Picture5(*this, L"Picture5", Pane(360)), Picture6(Picture5, L"Picture6", View(true)),
+      Picture4(*this, L"Picture4", Pane(6240)), Picture3(Picture4, L"Picture3", View(false)),
       Picture1(*this, L"Picture1", Working(480, 8520)),
-      Picture2(*this, L"Picture2", Working(6960, 7080)), Picture7(*this, L"Picture7", Probe()),
-      HScroll1(*this, L"HScroll1", ScrollBar::Orientation::Horizontal,
-               {Px(360), Px(4800), Px(5175), kScrollBarThickness}, false),
-      VScroll1(*this, L"VScroll1", ScrollBar::Orientation::Vertical,
-               {Px(5640), Px(120), kScrollBarThickness, Px(4575)}, false),
-      HScroll2(*this, L"HScroll2", ScrollBar::Orientation::Horizontal,
-               {Px(6240), Px(4800), Px(5175), kScrollBarThickness}, false),
-      VScroll2(*this, L"VScroll2", ScrollBar::Orientation::Vertical,
-               {Px(11520), Px(120), kScrollBarThickness, Px(4575)}, false),
-      Command1(*this, L"Command1", L"Cancel", {Px(9000), Px(5160), Px(735), Px(255)},
-               platform::FontSpec{L"ＭＳ Ｐゴシック", 9, false}, false),
-      ProgressBar1(*this, L"ProgressBar1", {Px(9840), Px(5160), Px(1875), Px(255)}, false),
-      StatusBar1(*this, L"StatusBar1", L"画像を編集するソフトです", Px(405)) {
+      Picture2(*this, L"Picture2", Working(6960, 7080)), Picture7(*this, L"Picture7", kProbe),
+      HScroll1(*this, L"HScroll1",
+               Bar(kHorizontal, {Px(360), Px(4800), Px(5175), kScrollBarThickness})),
+      VScroll1(*this, L"VScroll1",
+               Bar(kVertical, {Px(5640), Px(120), kScrollBarThickness, Px(4575)})),
+      HScroll2(*this, L"HScroll2",
+               Bar(kHorizontal, {Px(6240), Px(4800), Px(5175), kScrollBarThickness})),
+      VScroll2(*this, L"VScroll2",
+               Bar(kVertical, {Px(11520), Px(120), kScrollBarThickness, Px(4575)})),
+      Command1(*this, L"Command1",
+               {.place = {Px(9000), Px(5160), Px(735), Px(255)},
+                .caption = L"Cancel",
+                .visible = false}),
+      ProgressBar1(*this, L"ProgressBar1",
+                   {.place = {Px(9840), Px(5160), Px(1875), Px(255)}, .visible = false}),
+      StatusBar1(*this, L"StatusBar1", {.text = L"画像を編集するソフトです", .height = Px(405)}) {
     for (ScrollBar *bar : {&HScroll1, &VScroll1, &HScroll2, &VScroll2})
         bar->SetMin(0);
     WireEvents();
 }
 
+// Each pop-up item runs the handler of its menu-bar twin.
 void Form1::WireEvents() {
-    Command1.Click = [this] { Command1_Click(); };
-    HScroll1.Change = [this] { HScroll1_Change(); };
-    VScroll1.Change = [this] { VScroll1_Change(); };
-    HScroll2.Change = [this] { HScroll2_Change(); };
-    VScroll2.Change = [this] { VScroll2_Change(); };
-    Picture6.Resize = [this] { Picture6_Resize(); };
-    Picture3.Resize = [this] { Picture3_Resize(); };
-    End.Click = [this] { End_Click(); };
-    Mono.Click = [this] { Mono_Click(); };
-    Hanten.Click = [this] { Hanten_Click(); };
-    MakeMask.Click = [this] { MakeMask_Click(); };
-    Sepia.Click = [this] { Sepia_Click(); };
-    Light.Click = [this] { Light_Click(); };
-    Color.Click = [this] { Color_Click(); };
-    OnlyMono.Click = [this] { Mono_Click(); };
-    OnlyHantenn.Click = [this] { Hanten_Click(); };
-    OnlyMask.Click = [this] { MakeMask_Click(); };
-    OnlySepia.Click = [this] { Sepia_Click(); };
-    OnlyLight.Click = [this] { Light_Click(); };
-    OnlyColor.Click = [this] { Color_Click(); };
+    Bind(Command1.Click, &Form1::Command1_Click);
+    Bind(HScroll1.Change, &Form1::HScroll1_Change);
+    Bind(VScroll1.Change, &Form1::VScroll1_Change);
+    Bind(HScroll2.Change, &Form1::HScroll2_Change);
+    Bind(VScroll2.Change, &Form1::VScroll2_Change);
+    Bind(Picture6.Resize, &Form1::Picture6_Resize);
+    Bind(Picture3.Resize, &Form1::Picture3_Resize);
+    Bind(End.Click, &Form1::End_Click);
+    Bind(Mono.Click, &Form1::Mono_Click);
+    Bind(Hanten.Click, &Form1::Hanten_Click);
+    Bind(MakeMask.Click, &Form1::MakeMask_Click);
+    Bind(Sepia.Click, &Form1::Sepia_Click);
+    Bind(Light.Click, &Form1::Light_Click);
+    Bind(Color.Click, &Form1::Color_Click);
+    Bind(OnlyMono.Click, &Form1::Mono_Click);
+    Bind(OnlyHantenn.Click, &Form1::Hanten_Click);
+    Bind(OnlyMask.Click, &Form1::MakeMask_Click);
+    Bind(OnlySepia.Click, &Form1::Sepia_Click);
+    Bind(OnlyLight.Click, &Form1::Light_Click);
+    Bind(OnlyColor.Click, &Form1::Color_Click);
 
-    FileOpen.Click = [this] { FileOpen_Click(); };
-    OnlyOpen.Click = [this] { OnlyOpen_Click(); };
-    Save.Click = [this] { Save_Click(); };
-    OnlyBMP.Click = [this] { Save_Click(); };
-    Copy.Click = [this] { Copy_Click(); };
-    OnlyCopy.Click = [this] { Copy_Click(); };
-    Load.Click = [this] { Load_Click(); };
-    OnlyClipOpen.Click = [this] { Load_Click(); };
-    Clip.Click = [this] { Clip_Click(); };
-    Idou.Click = [this] { Idou_Click(); };
-    OnlyIdou.Click = [this] { Idou_Click(); };
-    GoHP.Click = [this] { GoHP_Click(); };
-    Picture5.MouseUp = [this](int b, int s, double x, double y) { Picture5_MouseUp(b, s, x, y); };
-    Picture6.MouseUp = [this](int b, int s, double x, double y) { Picture6_MouseUp(b, s, x, y); };
-    Picture3.MouseUp = [this](int b, int s, double x, double y) { Picture3_MouseUp(b, s, x, y); };
-    Picture3.DblClick = [this] { Picture3_DblClick(); };
-    platform::EnableDrop(Picture5,
-                         [this](const platform::DataObject &d) { Picture5_OLEDragDrop(d); });
-    platform::EnableDrop(Picture6,
-                         [this](const platform::DataObject &d) { Picture6_OLEDragDrop(d); });
-}
-
-Form1::~Form1() {
-    platform::DisableDrop(Picture5);
-    platform::DisableDrop(Picture6);
+    Bind(FileOpen.Click, &Form1::FileOpen_Click);
+    Bind(OnlyOpen.Click, &Form1::OnlyOpen_Click);
+    Bind(Save.Click, &Form1::Save_Click);
+    Bind(OnlyBMP.Click, &Form1::Save_Click);
+    Bind(Copy.Click, &Form1::Copy_Click);
+    Bind(OnlyCopy.Click, &Form1::Copy_Click);
+    Bind(Load.Click, &Form1::Load_Click);
+    Bind(OnlyClipOpen.Click, &Form1::Load_Click);
+    Bind(Clip.Click, &Form1::Clip_Click);
+    Bind(Idou.Click, &Form1::Idou_Click);
+    Bind(OnlyIdou.Click, &Form1::Idou_Click);
+    Bind(GoHP.Click, &Form1::GoHP_Click);
+    Bind(Picture5.MouseUp, &Form1::Picture5_MouseUp);
+    Bind(Picture6.MouseUp, &Form1::Picture6_MouseUp);
+    Bind(Picture3.MouseUp, &Form1::Picture3_MouseUp);
+    Bind(Picture3.DblClick, &Form1::Picture3_DblClick);
+    Bind(Picture5.OLEDragDrop, &Form1::Picture5_OLEDragDrop);
+    Bind(Picture6.OLEDragDrop, &Form1::Picture6_OLEDragDrop);
 }
 
 void Form1::PublishResult() {
@@ -333,15 +321,15 @@ void Form1::End_Click() {
 // its pop-up.
 void Form1::Picture5_MouseUp(int button, int, double, double) {
     OnlyClipOpen.SetEnabled(platform::ClipboardGetBitmap().Handle() != 0);
-    if (button == platform::vbRightButton) PopupMenu(OpenOnly);
+    if (button == vbRightButton) PopupMenu(OpenOnly);
 }
 
 void Form1::Picture6_MouseUp(int button, int, double, double) {
-    if (button == platform::vbRightButton) PopupMenu(OnlySyori);
+    if (button == vbRightButton) PopupMenu(OnlySyori);
 }
 
 void Form1::Picture3_MouseUp(int button, int, double, double) {
-    if (button == platform::vbRightButton) PopupMenu(OnlyHozon);
+    if (button == vbRightButton) PopupMenu(OnlyHozon);
 }
 
 void Form1::Picture3_DblClick() {

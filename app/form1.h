@@ -1,17 +1,13 @@
 #pragma once
 // Form1: the main window with the source pane (left) and the result pane (right).
 #include "common_dialog.h"
-#include "controls.h"
-#include "drop.h"
-#include "menu.h"
-#include "picture_box.h"
+#include "toolkit.h"
 
 namespace mirolt::app {
 
 class Form1 : public platform::Form {
   public:
     Form1();
-    ~Form1() override;
 
     // The cancel flag of long operations: True asks the running one to stop.
     bool Run = false;

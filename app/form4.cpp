@@ -50,6 +50,6 @@ Form4::Form4()
       Label9(*this, L"Label9", Letter(L"n", 3480, 480, 48, true, kBlack)),
       Label10(*this, L"Label10", Letter(L"g", 3720, 360, 72, false, kDarkNavy)),
       Label11(*this, L"Label11", Letter(L"……･……･", 4560, 840, 48, false, kDarkNavy)),
-      ProgressBar1(*this, L"ProgressBar1", {0, 1800, 7350, 240}) {}
+      ProgressBar1(*this, L"ProgressBar1", {.place = {0, 1800, 7350, 240}}) {}
 
 } // namespace mirolt::app

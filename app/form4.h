@@ -1,6 +1,6 @@
 #pragma once
 // Form4: the loading screen shown while Main creates the windows.
-#include "controls.h"
+#include "toolkit.h"
 
 namespace mirolt::app {
 

@@ -1,7 +1,7 @@
 // Entry point of Mirolt.exe.
-#include "forms.h"
+#include "errors.h"
+#include "message_loop.h"
 #include "module1.h"
-#include "runtime.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -11,12 +11,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // back as memory at once; unbatched GDI keeps the two in step.
     GdiSetBatchLimit(1);
     OleInitialize(nullptr);
-    mirolt::app::Main();
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-        mirolt::platform::ReleaseUnloadedForms();
-    }
-    mirolt::platform::EndProgram();
+    mirolt::platform::RunGuarded([] { mirolt::app::Main(); });
+    mirolt::platform::RunMessageLoop();
+    return 0;
 }

@@ -30,9 +30,9 @@ int main() {
     GdiSetBatchLimit(1);
     constexpr int W = 4000, H = 3000;
     Host host;
-    PictureBoxDesign d;
-    d.width = W;
-    d.height = H;
+    PictureBox::Design d;
+    d.place.width = W;
+    d.place.height = H;
     d.visible = false;
     PictureBox source(host, L"source", d), result(host, L"result", d);
     for (int y = 0; y < H; ++y)

@@ -40,8 +40,9 @@ Label::Design ValueLabel(int row, int32_t color) {
     return RowLabel(row, 4020, 540, L"0", color, Label::Alignment::Right);
 }
 
-platform::Place BarPlace(int row) {
-    return {960, kRowTop[row], 3000, kRowHeight};
+// The offset of one channel, -255 to 255.
+ScrollBar::Design Bar(int row) {
+    return {.place = {960, kRowTop[row], 3000, kRowHeight}, .min = -255, .max = 255};
 }
 
 Label::Design NoteLabel() {
@@ -57,25 +58,18 @@ constexpr int32_t kRed = Rgb(255, 0, 0), kGreen = Rgb(0, 255, 0), kBlue = Rgb(0,
 
 Form2::Form2()
     : Form(kForm2Design), Label1(*this, L"Label1", NameLabel(0, L"Red", kRed)),
-      HScroll1(*this, L"HScroll1", ScrollBar::Orientation::Horizontal, BarPlace(0)),
-      Label4(*this, L"Label4", ValueLabel(0, kRed)),
+      HScroll1(*this, L"HScroll1", Bar(0)), Label4(*this, L"Label4", ValueLabel(0, kRed)),
       Label2(*this, L"Label2", NameLabel(1, L"Green", kGreen)),
-      HScroll2(*this, L"HScroll2", ScrollBar::Orientation::Horizontal, BarPlace(1)),
-      Label5(*this, L"Label5", ValueLabel(1, kGreen)),
-      Label3(*this, L"Label3", NameLabel(2, L"Blue", kBlue)),
-      HScroll3(*this, L"HScroll3", ScrollBar::Orientation::Horizontal, BarPlace(2)),
+      HScroll2(*this, L"HScroll2", Bar(1)), Label5(*this, L"Label5", ValueLabel(1, kGreen)),
+      Label3(*this, L"Label3", NameLabel(2, L"Blue", kBlue)), HScroll3(*this, L"HScroll3", Bar(2)),
       Label6(*this, L"Label6", ValueLabel(2, kBlue)), Label7(*this, L"Label7", NoteLabel()),
-      Command1(*this, L"Command1", L"実行", {2940, 1680, 855, 375}),
-      Command2(*this, L"Command2", L"キャンセル", {3840, 1680, 855, 375}) {
-    for (ScrollBar *bar : {&HScroll1, &HScroll2, &HScroll3}) {
-        bar->SetMin(-255);
-        bar->SetMax(255);
-    }
-    HScroll1.Change = [this] { HScroll1_Change(); };
-    HScroll2.Change = [this] { HScroll2_Change(); };
-    HScroll3.Change = [this] { HScroll3_Change(); };
-    Command1.Click = [this] { Command1_Click(); };
-    Command2.Click = [this] { Command2_Click(); };
+      Command1(*this, L"Command1", {.place = {2940, 1680, 855, 375}, .caption = L"実行"}),
+      Command2(*this, L"Command2", {.place = {3840, 1680, 855, 375}, .caption = L"キャンセル"}) {
+    Bind(HScroll1.Change, &Form2::HScroll1_Change);
+    Bind(HScroll2.Change, &Form2::HScroll2_Change);
+    Bind(HScroll3.Change, &Form2::HScroll3_Change);
+    Bind(Command1.Click, &Form2::Command1_Click);
+    Bind(Command2.Click, &Form2::Command2_Click);
 }
 
 void Form2::Form_Load() {

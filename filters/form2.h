@@ -1,7 +1,7 @@
 #pragma once
 // Form2: the colour-balance dialog. Three bars give the offsets of red, green and blue;
 // the window's background previews them as one colour.
-#include "controls.h"
+#include "toolkit.h"
 
 namespace mirolt::app {
 

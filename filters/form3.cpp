@@ -32,17 +32,15 @@ Label::Design RowLabel(double left, double width, const wchar_t *caption,
 
 Form3::Form3()
     : Form(kForm3Design), Label2(*this, L"Label2", RowLabel(120, 600, L"明るい")),
-      HScroll1(*this, L"HScroll1", ScrollBar::Orientation::Horizontal,
-               {780, kRowTop, 2880, kRowHeight}),
+      HScroll1(*this, L"HScroll1",
+               {.place = {780, kRowTop, 2880, kRowHeight}, .min = -255, .max = 255}),
       Label3(*this, L"Label3", RowLabel(3720, 420, L"暗い")),
       Label1(*this, L"Label1", RowLabel(4140, 540, L"0", Label::Alignment::Right)),
-      Command1(*this, L"Command1", L"実行", {1320, 720, 855, 375}),
-      Command2(*this, L"Command2", L"キャンセル", {2280, 720, 855, 375}) {
-    HScroll1.SetMin(-255);
-    HScroll1.SetMax(255);
-    HScroll1.Change = [this] { HScroll1_Change(); };
-    Command1.Click = [this] { Command1_Click(); };
-    Command2.Click = [this] { Command2_Click(); };
+      Command1(*this, L"Command1", {.place = {1320, 720, 855, 375}, .caption = L"実行"}),
+      Command2(*this, L"Command2", {.place = {2280, 720, 855, 375}, .caption = L"キャンセル"}) {
+    Bind(HScroll1.Change, &Form3::HScroll1_Change);
+    Bind(Command1.Click, &Form3::Command1_Click);
+    Bind(Command2.Click, &Form3::Command2_Click);
 }
 
 // The label shows the bar as it stands: a brightening by 100 reads "-100".

@@ -1,6 +1,6 @@
 #pragma once
 // Form3: the brightness dialog. Left of the bar's centre brightens, right of it darkens.
-#include "controls.h"
+#include "toolkit.h"
 
 namespace mirolt::app {
 

@@ -1,5 +1,7 @@
 #include "clipboard.h"
 
+#include "handles.h"
+
 #include <windows.h>
 
 namespace mirolt::platform {
@@ -34,20 +36,17 @@ bool ClipboardSetBitmap(const Picture &picture) {
     bool done = false;
     if (src) {
         // The clipboard takes a device-dependent copy that it then owns.
-        HDC screen = GetDC(nullptr);
-        HBITMAP copy = CreateCompatibleBitmap(screen, src->Width(), src->Height());
-        HDC dc = CreateCompatibleDC(screen);
-        ReleaseDC(nullptr, screen);
+        ScopedGetDC screen(nullptr);
+        unique_hbitmap copy(CreateCompatibleBitmap(screen, src->Width(), src->Height()));
+        unique_hdc dc(CreateCompatibleDC(screen));
         if (copy && dc) {
-            HGDIOBJ old = SelectObject(dc, copy);
-            BitBlt(dc, 0, 0, src->Width(), src->Height(), src->Dc(), 0, 0, SRCCOPY);
-            SelectObject(dc, old);
-            done = SetClipboardData(CF_BITMAP, copy) != nullptr;
-            if (!done) DeleteObject(copy);
-        } else if (copy) {
-            DeleteObject(copy);
+            {
+                ScopedSelectObject selected(dc.get(), copy.get());
+                BitBlt(dc.get(), 0, 0, src->Width(), src->Height(), src->Dc(), 0, 0, SRCCOPY);
+            }
+            done = SetClipboardData(CF_BITMAP, copy.get()) != nullptr;
+            if (done) copy.release(); // the clipboard's now
         }
-        if (dc) DeleteDC(dc);
     }
     CloseClipboard();
     return done;

@@ -5,28 +5,79 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace mirolt::platform {
-namespace {
-constexpr int kInvalidPropertyValue = 380;
 
-void InitCommonControlsOnce() {
-    static bool done = [] {
-        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
-        return InitCommonControlsEx(&icc) != FALSE;
-    }();
-    (void)done;
+// ---- Label ----
+
+Label::Label(Container &parent, std::wstring name, const Design &design)
+    : Control(parent, std::move(name)), design_(design), caption_(design.caption) {
+    font_ = design.font;
+    CreateWindowless(design.place, design.visible);
+    if (design.autoSize) FitToText();
 }
-} // namespace
+
+void Label::SetCaption(const std::wstring &caption) {
+    caption_ = caption;
+    if (design_.autoSize) FitToText();
+    InvalidateInParent();
+}
+
+void Label::FitToText() {
+    ScopedGetDC dc(parent_.Hwnd());
+    ScopedSelectObject font(dc, GetFont(font_));
+    RECT r{0, 0, 0, 0};
+    DrawTextW(dc, caption_.c_str(), int(caption_.size()), &r, DT_CALCRECT | DT_NOPREFIX);
+    ApplyRect(rect_.left, rect_.top, r.right, r.bottom);
+}
+
+void Label::Paint(HDC dc) const {
+    RECT r = rect_;
+    if (!design_.transparent) {
+        unique_hbrush back(CreateSolidBrush(COLORREF(ResolveColor(design_.backColor))));
+        FillRect(dc, &r, back.get());
+    }
+    ScopedSelectObject font(dc, GetFont(font_));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, COLORREF(ResolveColor(design_.foreColor)));
+    const UINT align = design_.alignment == Alignment::Right    ? DT_RIGHT
+                       : design_.alignment == Alignment::Center ? DT_CENTER
+                                                                : DT_LEFT;
+    DrawTextW(dc, caption_.c_str(), int(caption_.size()), &r, DT_NOPREFIX | DT_WORDBREAK | align);
+}
+
+// ---- Shape ----
+
+Shape::Shape(Container &parent, std::wstring name, const Design &design)
+    : Control(parent, std::move(name)), design_(design) {
+    CreateWindowless(design.place, design.visible);
+}
+
+void Shape::Paint(HDC dc) const {
+    RECT r = rect_;
+    if (design_.kind == Kind::Square) {
+        const int side = std::min(r.right - r.left, r.bottom - r.top);
+        r.left += (r.right - r.left - side) / 2;
+        r.top += (r.bottom - r.top - side) / 2;
+        r.right = r.left + side;
+        r.bottom = r.top + side;
+    }
+    unique_hpen pen(CreatePen(PS_INSIDEFRAME, design_.borderWidth,
+                              COLORREF(ResolveColor(design_.borderColor))));
+    ScopedSelectObject selectedPen(dc, pen.get());
+    ScopedSelectObject brush(dc, GetStockObject(NULL_BRUSH));
+    Rectangle(dc, r.left, r.top, r.right, r.bottom);
+}
 
 // ---- ScrollBar ----
 
-ScrollBar::ScrollBar(Container &parent, std::wstring name, Orientation orientation, const Place &p,
-                     bool visible)
-    : Control(parent, std::move(name)) {
-    Create(L"SCROLLBAR", orientation == Orientation::Horizontal ? SBS_HORZ : SBS_VERT, 0, L"",
-           p.left, p.top, p.width, p.height, visible);
+ScrollBar::ScrollBar(Container &parent, std::wstring name, const Design &d)
+    : Control(parent, std::move(name)), min_(d.min), max_(d.max), value_(d.value),
+      smallChange_(d.smallChange), largeChange_(d.largeChange) {
+    Create(WindowClass::ScrollBar, d.orientation == Orientation::Horizontal ? SBS_HORZ : SBS_VERT,
+           0, L"", d);
     Sync();
 }
 
@@ -63,7 +114,7 @@ void ScrollBar::SetValueClamped(int v) {
     if (v == value_) return;
     value_ = v;
     Sync();
-    if (Change) Change();
+    Change();
 }
 
 bool ScrollBar::OnNotify(UINT msg, WPARAM wp, LPARAM, LRESULT &result) {
@@ -106,80 +157,11 @@ bool ScrollBar::OnNotify(UINT msg, WPARAM wp, LPARAM, LRESULT &result) {
     return true;
 }
 
-// ---- Label ----
-
-Label::Label(Container &parent, std::wstring name, const Design &design)
-    : Control(parent, std::move(name)), design_(design), caption_(design.caption) {
-    CreateWindowless(design.place.left, design.place.top, design.place.width, design.place.height,
-                     design.visible);
-    if (design.autoSize) FitToText();
-}
-
-void Label::SetCaption(const std::wstring &caption) {
-    caption_ = caption;
-    if (design_.autoSize) FitToText();
-    InvalidateInParent();
-}
-
-void Label::FitToText() {
-    HDC dc = GetDC(parent_.Hwnd());
-    HGDIOBJ old = SelectObject(dc, GetFont(design_.font));
-    RECT r{0, 0, 0, 0};
-    DrawTextW(dc, caption_.c_str(), int(caption_.size()), &r, DT_CALCRECT | DT_NOPREFIX);
-    SelectObject(dc, old);
-    ReleaseDC(parent_.Hwnd(), dc);
-    ApplyRect(rect_.left, rect_.top, r.right, r.bottom);
-}
-
-void Label::Paint(HDC dc) const {
-    RECT r = rect_;
-    if (!design_.transparent) {
-        unique_hbrush back(CreateSolidBrush(COLORREF(ResolveColor(design_.backColor))));
-        FillRect(dc, &r, back.get());
-    }
-    HGDIOBJ old = SelectObject(dc, GetFont(design_.font));
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, COLORREF(ResolveColor(design_.foreColor)));
-    const UINT align = design_.alignment == Alignment::Right    ? DT_RIGHT
-                       : design_.alignment == Alignment::Center ? DT_CENTER
-                                                                : DT_LEFT;
-    DrawTextW(dc, caption_.c_str(), int(caption_.size()), &r, DT_NOPREFIX | DT_WORDBREAK | align);
-    SelectObject(dc, old);
-}
-
-// ---- CommandButton ----
-
-CommandButton::CommandButton(Container &parent, std::wstring name, const std::wstring &caption,
-                             const Place &p, const FontSpec &font, bool visible)
-    : Control(parent, std::move(name)) {
-    Create(L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, caption, p.left, p.top, p.width, p.height,
-           visible);
-    SetFont(font);
-}
-
-std::wstring CommandButton::Caption() const {
-    wchar_t buf[256];
-    const int n = GetWindowTextW(hwnd_, buf, 256);
-    return std::wstring(buf, size_t(n));
-}
-
-void CommandButton::SetCaption(const std::wstring &caption) {
-    SetWindowTextW(hwnd_, caption.c_str());
-}
-
-bool CommandButton::OnNotify(UINT msg, WPARAM wp, LPARAM, LRESULT &result) {
-    if (msg != WM_COMMAND || HIWORD(wp) != BN_CLICKED) return false;
-    if (Click) Click();
-    result = 0;
-    return true;
-}
-
 // ---- ProgressBar ----
 
-ProgressBar::ProgressBar(Container &parent, std::wstring name, const Place &p, bool visible)
-    : Control(parent, std::move(name)) {
-    InitCommonControlsOnce();
-    Create(PROGRESS_CLASSW, 0, 0, L"", p.left, p.top, p.width, p.height, visible);
+ProgressBar::ProgressBar(Container &parent, std::wstring name, const Design &d)
+    : Control(parent, std::move(name)), min_(d.min), max_(d.max), value_(d.min) {
+    Create(WindowClass::ProgressBar, 0, 0, L"", d);
     Sync();
 }
 
@@ -224,14 +206,21 @@ void ProgressBar::SetValue(float v) {
 
 // ---- StatusBar ----
 
-StatusBar::StatusBar(Container &parent, std::wstring name, const std::wstring &text,
-                     double heightUnits)
+StatusBar::StatusBar(Container &parent, std::wstring name, const Design &d)
     : Control(parent, std::move(name)) {
-    InitCommonControlsOnce();
-    Create(STATUSCLASSNAMEW, SBARS_SIZEGRIP | CCS_BOTTOM, 0, text, 0, 0, 0, heightUnits, true);
-    SendMessageW(hwnd_, SB_SETMINHEIGHT, WPARAM(ToPixelsY(heightUnits)), 0);
+    struct {
+        Place place;
+        bool visible;
+    } window{{0, 0, 0, d.height}, d.visible};
+    Create(WindowClass::StatusBar, SBARS_SIZEGRIP | CCS_BOTTOM, 0, d.text, window);
+    SendMessageW(hwnd_, SB_SETMINHEIGHT, WPARAM(ToPixelsY(d.height)), 0);
     SendMessageW(hwnd_, WM_SIZE, 0, 0);
-    SendMessageW(hwnd_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(hwnd_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(d.text.c_str()));
+}
+
+// The bar places itself along the bottom when told of a new size.
+void StatusBar::ParentResized() {
+    SendMessageW(hwnd_, WM_SIZE, 0, 0);
 }
 
 std::wstring StatusBar::Text() const {

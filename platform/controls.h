@@ -1,18 +1,68 @@
 #pragma once
-// The standard controls the windows are written with.
+// The simple controls: labels and shapes (windowless, painted by their container), scroll
+// bars, and the common controls' progress bar and status bar.
 #include "forms.h"
 
 namespace mirolt::platform {
 
-struct Place {
-    double left = 0, top = 0, width = 0, height = 0; // container units
+// A windowless label, painted by its container over the container's background.
+class Label : public Control {
+  public:
+    enum class Alignment { Left, Right, Center };
+    struct Design {
+        Place place;
+        std::wstring caption;
+        Alignment alignment = Alignment::Left;
+        bool autoSize = false;
+        bool transparent = false;
+        int32_t foreColor = SystemColor(COLOR_BTNTEXT);
+        int32_t backColor = SystemColor(COLOR_BTNFACE);
+        FontSpec font;
+        bool visible = true;
+    };
+    Label(Container &parent, std::wstring name, const Design &design);
+    std::wstring Caption() const { return caption_; }
+    void SetCaption(const std::wstring &caption);
+    void Paint(HDC dc) const override;
+
+  private:
+    void FitToText();
+    Design design_;
+    std::wstring caption_;
+};
+
+// A windowless shape: a rectangle or a square (centred in its place) drawn by its border.
+class Shape : public Control {
+  public:
+    enum class Kind { Rectangle, Square };
+    struct Design {
+        Place place;
+        Kind kind = Kind::Rectangle;
+        int32_t borderColor = SystemColor(COLOR_WINDOWTEXT);
+        int borderWidth = 1;
+        bool visible = true;
+    };
+    Shape(Container &parent, std::wstring name, const Design &design);
+    void Paint(HDC dc) const override;
+
+  private:
+    Design design_;
 };
 
 class ScrollBar : public Control {
   public:
     enum class Orientation { Horizontal, Vertical };
-    ScrollBar(Container &parent, std::wstring name, Orientation orientation, const Place &place,
-              bool visible = true);
+    struct Design {
+        Place place;
+        Orientation orientation = Orientation::Horizontal;
+        int min = 0, max = 32767, value = 0;
+        int smallChange = 1, largeChange = 1;
+        bool visible = true;
+        bool enabled = true;
+        bool tabStop = true;
+        int tabIndex = -1;
+    };
+    ScrollBar(Container &parent, std::wstring name, const Design &design);
 
     int Min() const { return min_; }
     int Max() const { return max_; }
@@ -26,57 +76,31 @@ class ScrollBar : public Control {
     void SetSmallChange(int v) { smallChange_ = v; }
     void SetLargeChange(int v) { largeChange_ = v; }
 
-    std::function<void()> Change;
+    // Raised by a new value: an arrow or track click, the end of a thumb drag, or code.
+    Event<> Change;
+    struct Indexed {
+        Event<int> Change;
+    };
+    void ForwardEvents(Indexed &to, int index) { ForwardIndexed(Change, to.Change, index); }
 
     bool OnNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT &result) override;
 
   private:
     void Sync();
     void SetValueClamped(int v);
-    int min_ = 0, max_ = 32767, value_ = 0;
-    int smallChange_ = 1, largeChange_ = 1;
-};
-
-// A windowless label, painted by its container over the container's background.
-class Label : public Control {
-  public:
-    enum class Alignment { Left, Right, Center };
-    struct Design {
-        Place place;
-        std::wstring caption;
-        FontSpec font;
-        bool autoSize = false;
-        bool transparent = false;
-        int32_t foreColor = SystemColor(COLOR_BTNTEXT);
-        int32_t backColor = SystemColor(COLOR_BTNFACE);
-        bool visible = true;
-        Alignment alignment = Alignment::Left;
-    };
-    Label(Container &parent, std::wstring name, const Design &design);
-    std::wstring Caption() const { return caption_; }
-    void SetCaption(const std::wstring &caption);
-    void Paint(HDC dc) const override;
-
-  private:
-    void FitToText();
-    Design design_;
-    std::wstring caption_;
-};
-
-class CommandButton : public Control {
-  public:
-    CommandButton(Container &parent, std::wstring name, const std::wstring &caption,
-                  const Place &place, const FontSpec &font = {}, bool visible = true);
-    std::wstring Caption() const;
-    void SetCaption(const std::wstring &caption);
-    std::function<void()> Click;
-    bool OnNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT &result) override;
+    int min_, max_, value_;
+    int smallChange_, largeChange_;
 };
 
 // Progress bar of the common controls; its values are single-precision numbers.
 class ProgressBar : public Control {
   public:
-    ProgressBar(Container &parent, std::wstring name, const Place &place, bool visible = true);
+    struct Design {
+        Place place;
+        float min = 0, max = 100;
+        bool visible = true;
+    };
+    ProgressBar(Container &parent, std::wstring name, const Design &design);
     float Min() const { return min_; }
     float Max() const { return max_; }
     float Value() const { return value_; }
@@ -87,7 +111,7 @@ class ProgressBar : public Control {
 
   private:
     void Sync();
-    float min_ = 0, max_ = 100, value_ = 0;
+    float min_, max_, value_;
     int shownRange_ = -1, shownPos_ = -1; // what the window was last told, and when
     DWORD shownAt_ = 0;
 };
@@ -95,8 +119,14 @@ class ProgressBar : public Control {
 // Status bar of the common controls, showing one fixed text along the bottom.
 class StatusBar : public Control {
   public:
-    StatusBar(Container &parent, std::wstring name, const std::wstring &text, double heightUnits);
+    struct Design {
+        std::wstring text;
+        double height = 0; // container units
+        bool visible = true;
+    };
+    StatusBar(Container &parent, std::wstring name, const Design &design);
     std::wstring Text() const;
+    void ParentResized() override;
 };
 
 } // namespace mirolt::platform

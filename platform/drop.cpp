@@ -1,7 +1,9 @@
 #include "drop.h"
 
 #include "clipboard.h"
+#include "errors.h"
 #include "forms.h"
+#include "handles.h"
 
 #include <windows.h>
 #include <ole2.h>
@@ -74,7 +76,7 @@ class DropTarget final : public IDropTarget {
     HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE Drop(IDataObject *data, DWORD, POINTL, DWORD *effect) override {
         *effect = DROPEFFECT_COPY;
-        if (onDrop_) onDrop_(OleData(data));
+        if (onDrop_) RunGuarded([&] { onDrop_(OleData(data)); });
         return S_OK;
     }
 
@@ -87,9 +89,8 @@ class DropTarget final : public IDropTarget {
 } // namespace
 
 void EnableDrop(Control &control, std::function<void(const DataObject &)> onDrop) {
-    auto *target = new DropTarget(std::move(onDrop));
-    RegisterDragDrop(control.Hwnd(), target); // holds its own reference
-    target->Release();
+    ScopedComPtr<DropTarget> target(new DropTarget(std::move(onDrop)));
+    RegisterDragDrop(control.Hwnd(), target.Get()); // holds its own reference
 }
 
 void DisableDrop(Control &control) {

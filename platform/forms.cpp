@@ -1,23 +1,20 @@
 #include "forms.h"
 
-#include <commctrl.h>
-
-#include "menu.h"
+#include "errors.h"
 #include "prompts.h"
 #include "runtime.h"
+#include "vb_constants.h"
 #include "vb_error.h"
 #include "vb_numeric.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
+#include <array>
 #include <cmath>
-#include <map>
 
 namespace mirolt::platform {
 namespace {
-
-constexpr wchar_t kFormClass[] = L"MiroltForm";
-constexpr wchar_t kControlProp[] = L"MiroltControl";
-constexpr int kCannotSizeMinimised = 384;
 
 std::vector<std::unique_ptr<Form>> &Graveyard() {
     static std::vector<std::unique_ptr<Form>> forms;
@@ -28,20 +25,85 @@ int Round(double v) {
     return int(RoundHalfEven(v));
 }
 
-void RegisterFormClass() {
-    static bool done = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
+// ---- Window classes and binding ----
+
+struct ClassInfo {
+    const wchar_t *name;
+    const wchar_t *systemClass; // superclassed; null for a class of our own
+    WNDPROC base = DefWindowProcW;
+    bool registered = false;
+};
+
+std::array<ClassInfo, 10> g_classes = {{
+    {L"MiroltForm", nullptr},
+    {L"MiroltPictureBox", nullptr},
+    {L"MiroltFrame", nullptr},
+    {L"MiroltButton", L"BUTTON"},
+    {L"MiroltEdit", L"EDIT"},
+    {L"MiroltComboBox", L"COMBOBOX"},
+    {L"MiroltListBox", L"LISTBOX"},
+    {L"MiroltScrollBar", L"SCROLLBAR"},
+    {L"MiroltProgressBar", PROGRESS_CLASSW},
+    {L"MiroltStatusBar", STATUSCLASSNAMEW},
+}};
+
+// Binds the window to the object passed at its creation, then gives every message to the
+// object. An error escaping a handler ends here, at the system's boundary.
+LRESULT RouteMessage(WNDPROC base, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto *create = reinterpret_cast<CREATESTRUCTW *>(lp);
+        if (auto *target = static_cast<WindowTarget *>(create->lpCreateParams)) {
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(target));
+            target->AttachWindow(hwnd);
+        }
+    }
+    auto *target = reinterpret_cast<WindowTarget *>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!target) return CallWindowProcW(base, hwnd, msg, wp, lp);
+    LRESULT result = 0;
+    RunGuarded([&] { result = target->HandleMessage(msg, wp, lp); });
+    return result;
+}
+
+template <size_t I> LRESULT CALLBACK ToolkitProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    return RouteMessage(g_classes[I].base, hwnd, msg, wp, lp);
+}
+
+template <size_t... I>
+constexpr std::array<WNDPROC, sizeof...(I)> Procs(std::index_sequence<I...>) {
+    return {&ToolkitProc<I>...};
+}
+constexpr auto kProcs = Procs(std::make_index_sequence<10>());
+
+ClassInfo &Registered(WindowClass cls) {
+    const auto i = size_t(cls);
+    ClassInfo &info = g_classes[i];
+    if (info.registered) return info;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    if (info.systemClass) {
+        static bool common = [] {
+            INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
+            return InitCommonControlsEx(&icc) != FALSE;
+        }();
+        (void)common;
+        CheckWin32(GetClassInfoExW(nullptr, info.systemClass, &wc), kOutOfMemory);
+        info.base = wc.lpfnWndProc;
+        wc.style &= ~UINT(CS_GLOBALCLASS);
+    } else {
         wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = DefWindowProcW; // replaced per window at creation
-        wc.hInstance = GetModuleHandleW(nullptr);
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
-        if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-        wc.lpszClassName = kFormClass;
-        return RegisterClassExW(&wc) != 0;
-    }();
-    (void)done;
+        if (cls == WindowClass::Form) {
+            wc.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+            if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+        }
+        if (cls == WindowClass::Frame) wc.style |= CS_HREDRAW | CS_VREDRAW;
+    }
+    wc.lpfnWndProc = kProcs[i];
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = info.name;
+    CheckWin32(RegisterClassExW(&wc), kOutOfMemory);
+    info.registered = true;
+    return info;
 }
 
 DWORD StyleFor(const FormDesign &d) {
@@ -76,7 +138,20 @@ DWORD ExStyleFor(const FormDesign &d) {
     return ex;
 }
 
+// A window the focus may go to: a visible, enabled tab stop inside `form`.
+bool CanTakeFocus(HWND form, HWND w) {
+    return w && w != form && IsChild(form, w) && IsWindowVisible(w) && IsWindowEnabled(w) &&
+           (GetWindowLongW(w, GWL_STYLE) & WS_TABSTOP);
+}
+
 } // namespace
+
+const wchar_t *ClassName(WindowClass cls) {
+    return Registered(cls).name;
+}
+WNDPROC BaseProc(WindowClass cls) {
+    return Registered(cls).base;
+}
 
 int32_t ResolveColor(int32_t color) {
     if (uint32_t(color) & 0x80000000u) {
@@ -91,9 +166,7 @@ HFONT GetFont(const FontSpec &spec) {
     auto key = std::make_tuple(spec.name, spec.points, spec.bold);
     auto it = cache.find(key);
     if (it != cache.end()) return it->second.get();
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const int dpi = GetDeviceCaps(ScopedGetDC(nullptr), LOGPIXELSY);
     LOGFONTW lf{};
     lf.lfHeight = -Round(spec.points * dpi / 72.0);
     lf.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
@@ -105,6 +178,14 @@ HFONT GetFont(const FontSpec &spec) {
     return font;
 }
 
+int ShiftState() {
+    return (GetKeyState(VK_SHIFT) < 0 ? vbShiftMask : 0) |
+           (GetKeyState(VK_CONTROL) < 0 ? vbCtrlMask : 0) |
+           (GetKeyState(VK_MENU) < 0 ? vbAltMask : 0);
+}
+
+// ---- Container ----
+
 double Container::UnitsPerPixelX() const {
     return Scale() == ScaleMode::Twips ? TwipsPerPixelX() : 1.0;
 }
@@ -112,22 +193,46 @@ double Container::UnitsPerPixelY() const {
     return Scale() == ScaleMode::Twips ? TwipsPerPixelY() : 1.0;
 }
 
-void Container::RemoveWindowless(Control *control) {
-    windowless_.erase(std::remove(windowless_.begin(), windowless_.end(), control),
-                      windowless_.end());
+void Container::RemoveChild(Control *control) {
+    children_.erase(std::remove(children_.begin(), children_.end(), control), children_.end());
 }
 
 void Container::PaintWindowless(HDC dc) const {
-    for (const Control *c : windowless_)
-        if (c->Visible()) c->Paint(dc);
+    for (const Control *c : children_)
+        if (!c->Hwnd() && c->Visible()) c->Paint(dc);
+}
+
+void Container::ApplyDesignedOrder() {
+    std::vector<Control *> windows;
+    for (Control *c : children_)
+        if (c->Hwnd()) windows.push_back(c);
+    // Designed indexes first, in their order; the rest in the order of declaration.
+    std::stable_sort(windows.begin(), windows.end(), [](const Control *a, const Control *b) {
+        const bool da = a->TabIndex() >= 0, db = b->TabIndex() >= 0;
+        if (da != db) return da;
+        return da && a->TabIndex() < b->TabIndex();
+    });
+    HWND after = HWND_TOP;
+    bool previousWasOption = false;
+    for (Control *c : windows) {
+        SetWindowPos(c->Hwnd(), after, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+        after = c->Hwnd();
+        // Arrow keys move within a group: it starts at a WS_GROUP window and runs to the
+        // next one, so a run of option buttons is a group and every other control ends it.
+        const bool option = c->IsOptionButton();
+        LONG style = GetWindowLongW(c->Hwnd(), GWL_STYLE);
+        style = (option && previousWasOption) ? (style & ~WS_GROUP) : (style | WS_GROUP);
+        SetWindowLongW(c->Hwnd(), GWL_STYLE, style);
+        previousWasOption = option;
+        if (auto *inner = dynamic_cast<Container *>(c)) inner->ApplyDesignedOrder();
+    }
 }
 
 bool DispatchToControl(UINT msg, WPARAM wp, LPARAM lp, LRESULT &result) {
     HWND child = nullptr;
     switch (msg) {
     case WM_COMMAND:
-        child = reinterpret_cast<HWND>(lp);
-        break;
     case WM_HSCROLL:
     case WM_VSCROLL:
     case WM_CTLCOLORSTATIC:
@@ -144,7 +249,14 @@ bool DispatchToControl(UINT msg, WPARAM wp, LPARAM lp, LRESULT &result) {
         return false;
     }
     if (!child) return false;
-    auto *control = static_cast<Control *>(GetPropW(child, kControlProp));
+    // Only windows of the toolkit's classes hold a control in GWLP_USERDATA.
+    const auto proc = reinterpret_cast<WNDPROC>(GetClassLongPtrW(child, GCLP_WNDPROC));
+    bool ours = false;
+    for (size_t i = 0; i < g_classes.size(); ++i)
+        ours = ours || (g_classes[i].registered && proc == kProcs[i]);
+    if (!ours) return false;
+    auto *target = reinterpret_cast<WindowTarget *>(GetWindowLongPtrW(child, GWLP_USERDATA));
+    auto *control = dynamic_cast<Control *>(target);
     return control && control->OnNotify(msg, wp, lp, result);
 }
 
@@ -159,7 +271,6 @@ void DeferFormDeletion(std::unique_ptr<Form> form) {
 // ---- Form ----
 
 Form::Form(const FormDesign &design) : design_(design) {
-    RegisterFormClass();
     background_.reset(CreateSolidBrush(COLORREF(ResolveColor(design.backColor))));
     const DWORD style = StyleFor(design);
     const DWORD ex = ExStyleFor(design);
@@ -174,29 +285,101 @@ Form::Form(const FormDesign &design) : design_(design) {
         x = work.left + (work.right - work.left - w) / 2;
         y = work.top + (work.bottom - work.top - h) / 2;
     }
-    hwnd_ = CreateWindowExW(ex, kFormClass, design.caption.c_str(), style, x, y, w, h, nullptr,
-                            nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (!hwnd_) throw RuntimeError(kOutOfMemory);
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::StaticWndProc));
+    CheckWin32(CreateWindowExW(ex, ClassName(WindowClass::Form), design.caption.c_str(), style, x,
+                               y, w, h, nullptr, nullptr, GetModuleHandleW(nullptr),
+                               static_cast<WindowTarget *>(this)),
+               kOutOfMemory);
 }
 
+// Runs after the derived form's members (controls, menu items) are gone: touches only
+// the window, which takes its menu bar with it.
 Form::~Form() {
-    for (MenuItem *m : topMenus_)
-        if (!m->Visible() && m->PopupHandle()) DestroyMenu(m->PopupHandle());
     if (hwnd_) {
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         DestroyWindow(hwnd_);
     }
 }
 
-LRESULT CALLBACK Form::StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto *form = reinterpret_cast<Form *>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!form) return DefWindowProcW(hwnd, msg, wp, lp);
-    return form->WndProc(msg, wp, lp);
+Form *Form::FromHwnd(HWND hwnd) {
+    if (!hwnd || reinterpret_cast<WNDPROC>(GetClassLongPtrW(hwnd, GCLP_WNDPROC)) !=
+                     kProcs[size_t(WindowClass::Form)])
+        return nullptr;
+    auto *target = reinterpret_cast<WindowTarget *>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    return target ? static_cast<Form *>(target) : nullptr;
 }
 
-LRESULT Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+void Form::FinishDesign() {
+    if (designFinished_) return;
+    designFinished_ = true;
+    ApplyDesignedOrder();
+    if (!BuildMenus()) return;
+    // The designed size is the client area's: grow the window by the menu bar.
+    RECT window, client;
+    GetWindowRect(hwnd_, &window);
+    GetClientRect(hwnd_, &client);
+    const int wantHeight = Round(double(design_.clientHeightTwips) / TwipsPerPixelY());
+    const int extra = wantHeight - client.bottom;
+    if (extra != 0) {
+        int top = window.top;
+        if (design_.centred) top -= extra / 2;
+        SetWindowPos(hwnd_, nullptr, window.left, top, window.right - window.left,
+                     window.bottom - window.top + extra, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+int Form::RegisterControl(Control *control) {
+    const int id = nextControlId_++;
+    controls_[id] = control;
+    return id;
+}
+
+void Form::UnregisterControl(Control *control) {
+    controls_.erase(control->Id());
+}
+
+void Form::ForgetButton(Control *button) {
+    if (default_ == button) default_ = nullptr;
+    if (cancel_ == button) cancel_ = nullptr;
+}
+
+Control *Form::ActiveControl() const {
+    for (HWND w = GetFocus(); w && w != hwnd_; w = GetParent(w))
+        for (auto &[id, control] : controls_)
+            if (control->Hwnd() == w) return control;
+    return nullptr;
+}
+
+// As if the button had been clicked.
+void Form::PressButton(Control *button) {
+    if (!button || !button->Visible() || !button->Enabled()) return;
+    LRESULT result = 0;
+    button->OnNotify(WM_COMMAND, MAKEWPARAM(button->Id(), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(button->Hwnd()), result);
+}
+
+void Form::FocusNext(HWND from, bool previous) {
+    HWND next = GetNextDlgTabItem(hwnd_, from, previous);
+    if (!CanTakeFocus(hwnd_, next)) return;
+    ::SetFocus(next);
+    // As in dialogs, an edit box reached by the keyboard has its text selected.
+    if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+        SendMessageW(next, EM_SETSEL, 0, -1);
+}
+
+// Back to the control that had the focus when the form was left, or to the first in the
+// focus order; a form without one keeps the focus itself, so that its menus take keys.
+void Form::RestoreFocus() {
+    HWND focus = nullptr;
+    if (lastFocus_ && IsWindow(lastFocus_) && IsChild(hwnd_, lastFocus_) &&
+        IsWindowVisible(lastFocus_) && IsWindowEnabled(lastFocus_)) {
+        focus = lastFocus_;
+    } else if (HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE); CanTakeFocus(hwnd_, first)) {
+        focus = first;
+    }
+    ::SetFocus(focus ? focus : hwnd_);
+}
+
+LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT result = 0;
     if (DispatchToControl(msg, wp, lp, result)) return result;
     switch (msg) {
@@ -207,31 +390,49 @@ LRESULT Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         return 1;
     }
     case WM_SIZE:
-        // Bars of the common controls place themselves when told of a new size.
-        for (HWND c = GetWindow(hwnd_, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-            wchar_t cls[64];
-            if (GetClassNameW(c, cls, 64) && lstrcmpiW(cls, STATUSCLASSNAMEW) == 0)
-                SendMessageW(c, WM_SIZE, 0, 0);
-        }
+        for (Control *c : Children())
+            c->ParentResized();
         if (shownOnce_) Form_Resize();
         return 0;
     case WM_COMMAND:
-        if (lp == 0 && HIWORD(wp) == 0) {
-            if (MenuItem *item = FindMenuById(LOWORD(wp))) item->RunClick();
+        if (lp == 0) {
+            const UINT id = LOWORD(wp);
+            if (auto it = controls_.find(int(id)); it != controls_.end()) {
+                it->second->OnNotify(msg, wp, reinterpret_cast<LPARAM>(it->second->Hwnd()), result);
+            } else if (MenuItem *item = FindMenuById(id)) {
+                item->RunClick();
+            } else if (id == IDOK) {
+                PressButton(default_);
+            } else if (id == IDCANCEL) {
+                PressButton(cancel_);
+            }
             return 0;
         }
         break;
-    case WM_INITMENUPOPUP: {
-        HMENU opened = reinterpret_cast<HMENU>(wp);
-        for (auto &[id, item] : menuIds_)
-            if (item->PopupHandle() == opened) {
-                item->RunClick();
-                break;
-            }
+    case DM_GETDEFID: // Enter presses the default button, when the window has one
+        if (default_ && default_->Visible() && default_->Enabled())
+            return MAKELRESULT(default_->Id(), DC_HASDEFID);
         return 0;
-    }
+    case WM_NEXTDLGCTL: // Tab and Shift+Tab
+        if (LOWORD(lp))
+            ::SetFocus(reinterpret_cast<HWND>(wp));
+        else
+            FocusNext(GetFocus(), wp != 0);
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wp) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+        } else if (!HIWORD(wp)) {
+            RestoreFocus();
+            return 0;
+        }
+        break;
+    case WM_INITMENUPOPUP:
+        if (MenuItem *item = FindMenuByPopup(reinterpret_cast<HMENU>(wp))) item->RunClick();
+        return 0;
     case WM_SETCURSOR:
-        if (MousePointer() == 11) {
+        if (MousePointer() == vbHourglass) {
             SetCursor(LoadCursorW(nullptr, IDC_WAIT));
             return TRUE;
         }
@@ -273,6 +474,7 @@ void Form::Close() {
 }
 
 void Form::Show() {
+    FinishDesign();
     const bool first = !shownOnce_;
     shownOnce_ = true;
     ShowWindow(hwnd_, SW_SHOW);
@@ -346,9 +548,9 @@ double Form::ScaleHeight() const {
 }
 
 std::wstring Form::Caption() const {
-    wchar_t buf[512];
-    const int n = GetWindowTextW(hwnd_, buf, 512);
-    return std::wstring(buf, size_t(n));
+    std::wstring text(size_t(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
+    text.resize(size_t(GetWindowTextW(hwnd_, text.data(), int(text.size()))));
+    return text;
 }
 void Form::SetCaption(const std::wstring &caption) {
     SetWindowTextW(hwnd_, caption.c_str());
@@ -360,57 +562,33 @@ void Form::SetBackColor(int32_t color) {
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-void Form::BuildMenus() {
-    if (topMenus_.empty()) return;
-    for (MenuItem *m : topMenus_)
-        m->Build();
-    RebuildMenuBar();
-    // The designed size is the client area's: grow the window by the menu bar.
-    RECT window, client;
-    GetWindowRect(hwnd_, &window);
-    GetClientRect(hwnd_, &client);
-    const int wantHeight = Round(double(design_.clientHeightTwips) / TwipsPerPixelY());
-    const int extra = wantHeight - client.bottom;
-    if (extra != 0) {
-        int top = window.top;
-        if (design_.centred) top -= extra / 2;
-        SetWindowPos(hwnd_, nullptr, window.left, top, window.right - window.left,
-                     window.bottom - window.top + extra, SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-}
-
-void Form::RebuildMenuBar() {
-    if (!menuBar_) {
-        menuBar_ = CreateMenu();
-        SetMenu(hwnd_, menuBar_);
-    }
-    while (GetMenuItemCount(menuBar_) > 0)
-        RemoveMenu(menuBar_, 0, MF_BYPOSITION);
-    for (MenuItem *m : topMenus_)
-        if (m->Visible()) m->AppendTo(menuBar_);
-    DrawMenuBar(hwnd_);
-}
-
-MenuItem *Form::FindMenuById(UINT id) const {
-    for (auto &[i, item] : menuIds_)
-        if (i == id) return item;
-    return nullptr;
-}
-
 void Form::PopupMenu(MenuItem &menu) {
     if (MenuItem *chosen = CurrentPrompts().PopupMenu(menu)) chosen->RunClick();
 }
 
 // ---- Control ----
 
-Control::Control(Container &parent, std::wstring name) : parent_(parent), name_(std::move(name)) {}
+Control::Control(Container &parent, std::wstring name) : parent_(parent), name_(std::move(name)) {
+    parent_.AddChild(this);
+}
 
 Control::~Control() {
-    parent_.RemoveWindowless(this);
+    parent_.RemoveChild(this);
+    if (id_) parent_.OwnerForm().UnregisterControl(this);
     if (hwnd_) {
-        RemovePropW(hwnd_, kControlProp);
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         DestroyWindow(hwnd_);
+    } else {
+        InvalidateInParent();
     }
+}
+
+LRESULT Control::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    return CallBaseProc(msg, wp, lp);
+}
+
+LRESULT Control::CallBaseProc(UINT msg, WPARAM wp, LPARAM lp) {
+    return CallWindowProcW(baseProc_, hwnd_, msg, wp, lp);
 }
 
 int Control::ToPixelsX(double v) const {
@@ -420,28 +598,30 @@ int Control::ToPixelsY(double v) const {
     return Round(v / parent_.UnitsPerPixelY());
 }
 
-RECT Control::PixelRectOf(double left, double top, double width, double height) const {
-    const int x = ToPixelsX(left), y = ToPixelsY(top);
-    return {x, y, x + std::max(0, ToPixelsX(width)), y + std::max(0, ToPixelsY(height))};
+RECT Control::PixelRectOf(const Place &p) const {
+    const int x = ToPixelsX(p.left), y = ToPixelsY(p.top);
+    return {x, y, x + std::max(0, ToPixelsX(p.width)), y + std::max(0, ToPixelsY(p.height))};
 }
 
-void Control::Create(const wchar_t *windowClass, DWORD style, DWORD exStyle,
-                     const std::wstring &text, double left, double top, double width, double height,
-                     bool visible) {
+void Control::CreateWindowed(WindowClass cls, DWORD style, DWORD exStyle, const std::wstring &text,
+                             const Place &place, bool visible, bool enabled) {
     visible_ = visible;
-    rect_ = PixelRectOf(left, top, width, height);
-    hwnd_ = CreateWindowExW(exStyle, windowClass, text.c_str(),
-                            style | WS_CHILD | (visible ? WS_VISIBLE : 0), rect_.left, rect_.top,
-                            rect_.right - rect_.left, rect_.bottom - rect_.top, parent_.Hwnd(),
-                            nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (!hwnd_) throw RuntimeError(kOutOfMemory);
-    SetPropW(hwnd_, kControlProp, this);
+    enabled_ = enabled;
+    rect_ = PixelRectOf(place);
+    baseProc_ = BaseProc(cls);
+    id_ = parent_.OwnerForm().RegisterControl(this);
+    CheckWin32(
+        CreateWindowExW(exStyle, ClassName(cls), text.c_str(),
+                        style | WS_CHILD | (visible ? WS_VISIBLE : 0) | (enabled ? 0 : WS_DISABLED),
+                        rect_.left, rect_.top, rect_.right - rect_.left, rect_.bottom - rect_.top,
+                        parent_.Hwnd(), reinterpret_cast<HMENU>(INT_PTR(id_)),
+                        GetModuleHandleW(nullptr), static_cast<WindowTarget *>(this)),
+        kOutOfMemory);
 }
 
-void Control::CreateWindowless(double left, double top, double width, double height, bool visible) {
+void Control::CreateWindowless(const Place &place, bool visible) {
     visible_ = visible;
-    rect_ = PixelRectOf(left, top, width, height);
-    parent_.AddWindowless(this);
+    rect_ = PixelRectOf(place);
     InvalidateInParent();
 }
 
@@ -505,9 +685,51 @@ void Control::SetEnabled(bool enabled) {
     EnableWindow(hwnd_, enabled);
 }
 
-void Control::SetFont(const FontSpec &font) {
+void Control::ApplyFont() {
     if (!hwnd_) return InvalidateInParent();
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(font)), TRUE);
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(font_)), TRUE);
+}
+
+void Control::SetFont(const FontSpec &font) {
+    font_ = font;
+    ApplyFont();
+}
+
+void Control::SetFontName(const std::wstring &name) {
+    font_.name = name;
+    ApplyFont();
+}
+
+void Control::SetFontSize(double points) {
+    if (!(points > 0 && points <= 2048)) throw RuntimeError(kInvalidPropertyValue);
+    font_.points = points;
+    ApplyFont();
+}
+
+void Control::SetFocus() {
+    if (!hwnd_ || !visible_ || !enabled_) throw RuntimeError(kInvalidProcedureCall);
+    ::SetFocus(hwnd_);
+}
+
+bool RaiseKeyEvents(UINT msg, WPARAM &wp, Event<int &, int> &keyDown, Event<int &, int> &keyUp,
+                    Event<int &> &keyPress) {
+    int code = int(wp);
+    switch (msg) {
+    case WM_KEYDOWN:
+        keyDown(code, ShiftState());
+        break;
+    case WM_KEYUP:
+        keyUp(code, ShiftState());
+        break;
+    case WM_CHAR:
+        keyPress(code);
+        break;
+    default:
+        return true;
+    }
+    if (code == 0) return false;
+    wp = WPARAM(code);
+    return true;
 }
 
 } // namespace mirolt::platform

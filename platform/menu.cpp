@@ -1,35 +1,63 @@
 #include "menu.h"
 
-#include "forms.h"
-
 namespace mirolt::platform {
-namespace {
-UINT NextMenuId() {
-    static UINT next = 1000;
-    return next++;
-}
-} // namespace
 
-MenuItem::MenuItem(Form &form, std::wstring name, std::wstring caption, bool visible)
-    : form_(form), name_(std::move(name)), caption_(std::move(caption)), visible_(visible),
-      id_(NextMenuId()) {
-    form.RegisterMenu(this);
-    form.RegisterMenuId(id_, this);
+MenuItem *MenuHost::FindMenuById(UINT id) const {
+    for (auto &[i, item] : ids_)
+        if (i == id) return item;
+    return nullptr;
+}
+
+MenuItem *MenuHost::FindMenuByPopup(HMENU popup) const {
+    for (auto &[i, item] : ids_)
+        if (item->PopupHandle() == popup) return item;
+    return nullptr;
+}
+
+UINT MenuHost::RegisterMenuItem(MenuItem *item) {
+    ids_.emplace_back(nextId_, item);
+    return nextId_++;
+}
+
+bool MenuHost::BuildMenus() {
+    if (topMenus_.empty()) return false;
+    for (MenuItem *m : topMenus_)
+        m->Build();
+    RebuildMenuBar();
+    return true;
+}
+
+void MenuHost::RebuildMenuBar() {
+    if (!menuBar_) {
+        menuBar_ = CreateMenu();
+        SetMenu(Hwnd(), menuBar_); // the window destroys it, with the menus shown in it
+    }
+    while (GetMenuItemCount(menuBar_) > 0)
+        RemoveMenu(menuBar_, 0, MF_BYPOSITION);
+    for (MenuItem *m : topMenus_)
+        m->Detach();
+    for (MenuItem *m : topMenus_)
+        if (m->Visible()) m->AppendTo(menuBar_);
+    DrawMenuBar(Hwnd());
+}
+
+MenuItem::MenuItem(MenuHost &host, std::wstring name, std::wstring caption, bool visible)
+    : host_(host), name_(std::move(name)), caption_(std::move(caption)), visible_(visible),
+      id_(host.RegisterMenuItem(this)) {
+    host.RegisterTopMenu(this);
 }
 
 MenuItem::MenuItem(MenuItem &parent, std::wstring name, std::wstring caption)
-    : form_(parent.form_), parent_(&parent), name_(std::move(name)), caption_(std::move(caption)),
-      id_(NextMenuId()) {
+    : host_(parent.host_), parent_(&parent), name_(std::move(name)), caption_(std::move(caption)),
+      id_(host_.RegisterMenuItem(this)) {
     parent.children_.push_back(this);
-    form_.RegisterMenuId(id_, this);
 }
 
-HWND MenuItem::OwnerWindow() const {
-    return form_.Hwnd();
-}
-
-MenuItem *MenuItem::FindById(UINT id) {
-    return form_.FindMenuById(id);
+// A menu shown in another one goes with it (ultimately with the window's menu bar); one
+// shown nowhere, a pop-up or a hidden item's, is this item's to destroy. Items are
+// destroyed before the menus they belong to (they are declared after them).
+MenuItem::~MenuItem() {
+    if (submenu_ && !container_) DestroyMenu(submenu_);
 }
 
 void MenuItem::Build() {
@@ -44,6 +72,8 @@ void MenuItem::Build() {
 void MenuItem::RebuildItems() {
     while (GetMenuItemCount(submenu_) > 0)
         RemoveMenu(submenu_, 0, MF_BYPOSITION);
+    for (MenuItem *c : children_)
+        c->Detach();
     for (MenuItem *c : children_)
         if (c->visible_) c->AppendTo(submenu_);
 }
@@ -84,7 +114,7 @@ void MenuItem::Update() {
     mi.fState = (enabled_ ? MFS_ENABLED : MFS_GRAYED) | (checked_ ? MFS_CHECKED : 0);
     mi.dwTypeData = const_cast<wchar_t *>(caption_.c_str());
     SetMenuItemInfoW(container_, UINT(pos), TRUE, &mi);
-    if (!parent_) DrawMenuBar(form_.Hwnd());
+    if (!parent_) DrawMenuBar(host_.Hwnd());
 }
 
 void MenuItem::SetCaption(const std::wstring &caption) {
@@ -103,7 +133,7 @@ void MenuItem::SetVisible(bool visible) {
     if (visible_ == visible) return;
     visible_ = visible;
     if (!parent_) {
-        form_.RebuildMenuBar();
+        host_.RebuildMenuBar();
     } else if (parent_->submenu_) {
         parent_->RebuildItems();
     }

@@ -1,22 +1,52 @@
 #pragma once
 // Menu items of a form: the menu bar, its sub-menus and the hidden top-level menus shown
 // as pop-ups. Captions "-" are separators.
+#include "events.h"
+
 #include <windows.h>
 
-#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace mirolt::platform {
 
-class Form;
+class MenuItem;
+
+// The window that holds menu items (a form): the menu bar and the items' identifiers.
+class MenuHost {
+  public:
+    virtual HWND Hwnd() const = 0;
+
+    MenuItem *FindMenuById(UINT id) const;
+    // The item whose sub-menu this is.
+    MenuItem *FindMenuByPopup(HMENU popup) const;
+    // Builds every item's menu and puts the visible top-level ones on the menu bar.
+    // False when the form has no menus.
+    bool BuildMenus();
+    void RebuildMenuBar();
+
+    // Internal: items register themselves as they are constructed.
+    void RegisterTopMenu(MenuItem *top) { topMenus_.push_back(top); }
+    UINT RegisterMenuItem(MenuItem *item);
+
+  protected:
+    virtual ~MenuHost() = default;
+
+  private:
+    std::vector<MenuItem *> topMenus_;
+    std::vector<std::pair<UINT, MenuItem *>> ids_;
+    HMENU menuBar_ = nullptr;
+    UINT nextId_ = 1000;
+};
 
 class MenuItem {
   public:
-    // A top-level menu of `form`; `visible` false keeps it off the menu bar (a pop-up).
-    MenuItem(Form &form, std::wstring name, std::wstring caption, bool visible = true);
+    // A top-level menu of `host`; `visible` false keeps it off the menu bar (a pop-up).
+    MenuItem(MenuHost &host, std::wstring name, std::wstring caption, bool visible = true);
     // An item of `parent`, in declaration order.
     MenuItem(MenuItem &parent, std::wstring name, std::wstring caption);
+    ~MenuItem();
     MenuItem(const MenuItem &) = delete;
     MenuItem &operator=(const MenuItem &) = delete;
 
@@ -34,23 +64,22 @@ class MenuItem {
     MenuItem *Parent() const { return parent_; }
 
     // The handler; for a menu with items it runs when the menu is opened.
-    std::function<void()> Click;
-    void RunClick() {
-        if (Click) Click();
-    }
+    Event<> Click;
+    void RunClick() { Click(); }
 
     // Internal: Win32 menu wiring.
     HMENU PopupHandle() const { return submenu_; }
-    HWND OwnerWindow() const;
-    MenuItem *FindById(UINT id);
+    HWND OwnerWindow() const { return host_.Hwnd(); }
+    MenuItem *FindById(UINT id) { return host_.FindMenuById(id); }
     UINT Id() const { return id_; }
     void Build();
     void AppendTo(HMENU menu);
+    void Detach() { container_ = nullptr; }
     void RebuildItems();
 
   private:
     void Update();
-    Form &form_;
+    MenuHost &host_;
     MenuItem *parent_ = nullptr;
     std::wstring name_;
     std::wstring caption_;
@@ -60,7 +89,7 @@ class MenuItem {
     std::vector<MenuItem *> children_;
     UINT id_ = 0;
     HMENU submenu_ = nullptr;
-    HMENU container_ = nullptr; // the menu this item is shown in, once built
+    HMENU container_ = nullptr; // the menu this item is shown in, null while it is in none
 };
 
 } // namespace mirolt::platform

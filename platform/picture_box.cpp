@@ -1,6 +1,8 @@
 #include "picture_box.h"
 
+#include "message_loop.h"
 #include "runtime.h"
+#include "vb_constants.h"
 #include "vb_error.h"
 #include "vb_numeric.h"
 
@@ -11,31 +13,9 @@
 namespace mirolt::platform {
 namespace {
 
-constexpr wchar_t kPictureBoxClass[] = L"MiroltPictureBox";
-
 std::vector<PictureBox *> &AllBoxes() {
     static std::vector<PictureBox *> boxes;
     return boxes;
-}
-
-LRESULT CALLBACK PictureBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto *box = reinterpret_cast<PictureBox *>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!box) return DefWindowProcW(hwnd, msg, wp, lp);
-    return box->HandleMessage(msg, wp, lp);
-}
-
-void RegisterPictureBoxClass() {
-    static bool done = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = PictureBoxProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kPictureBoxClass;
-        return RegisterClassExW(&wc) != 0;
-    }();
-    (void)done;
 }
 
 // Large surfaces let go of are kept for the next one of the same size: a fresh one costs
@@ -61,33 +41,41 @@ std::shared_ptr<Bitmap32> NewSurface(int width, int height) {
     return std::shared_ptr<Bitmap32>(fresh, keepOrDelete);
 }
 
-int ShiftState() {
-    return (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
-           (GetKeyState(VK_MENU) < 0 ? 4 : 0);
-}
-
 } // namespace
 
-PictureBox::PictureBox(Container &parent, std::wstring name, const PictureBoxDesign &design)
+// WS_EX_CONTROLPARENT: Tab and the arrow keys go on into the controls the box holds.
+PictureBox::PictureBox(Container &parent, std::wstring name, const Design &design)
     : Control(parent, std::move(name)), scale_(design.scale), border_(design.border),
       autoSize_(design.autoSize), backColor_(design.backColor),
       surface_(std::make_shared<Bitmap32>(0, 0)) {
-    RegisterPictureBoxClass();
+    static const bool repaintsAtEachPump = (AddBeforePump(&PictureBox::InvalidateDrawn), true);
+    (void)repaintsAtEachPump;
     // The name doubles as window text so that the box can be found from outside.
-    Create(kPictureBoxClass, WS_CLIPCHILDREN | WS_CLIPSIBLINGS, border_ ? WS_EX_CLIENTEDGE : 0,
-           name_, design.left, design.top, design.width, design.height, design.visible);
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    Create(WindowClass::PictureBox, WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+           WS_EX_CONTROLPARENT | (border_ ? WS_EX_CLIENTEDGE : 0), name_, design);
     RECT client;
     GetClientRect(hwnd_, &client);
     ResizeSurface(client.right, client.bottom);
     Cls();
     AllBoxes().push_back(this);
+    if (design.oleDropManual) {
+        EnableDrop(*this, [this](const DataObject &data) { OLEDragDrop(data); });
+        dropTarget_ = true;
+    }
 }
 
 PictureBox::~PictureBox() {
+    if (dropTarget_) DisableDrop(*this);
     auto &boxes = AllBoxes();
     boxes.erase(std::remove(boxes.begin(), boxes.end(), this), boxes.end());
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+}
+
+void PictureBox::ForwardEvents(Indexed &to, int index) {
+    ForwardIndexed(Resize, to.Resize, index);
+    ForwardIndexed(MouseDown, to.MouseDown, index);
+    ForwardIndexed(MouseUp, to.MouseUp, index);
+    ForwardIndexed(DblClick, to.DblClick, index);
+    ForwardIndexed(OLEDragDrop, to.OLEDragDrop, index);
 }
 
 void PictureBox::UseSurface(std::shared_ptr<Bitmap32> surface) {
@@ -204,11 +192,9 @@ void PictureBox::InvalidateDrawn() {
         }
 }
 
-void PictureBox::MouseEvent(const std::function<void(int, int, double, double)> &handler,
-                            int button, WPARAM, LPARAM lp) {
-    if (handler)
-        handler(button, ShiftState(), GET_X_LPARAM(lp) * UnitsPerPixelX(),
-                GET_Y_LPARAM(lp) * UnitsPerPixelY());
+void PictureBox::MouseEvent(Event<int, int, double, double> &event, int button, LPARAM lp) {
+    event(button, ShiftState(), GET_X_LPARAM(lp) * UnitsPerPixelX(),
+          GET_Y_LPARAM(lp) * UnitsPerPixelY());
 }
 
 LRESULT PictureBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -231,40 +217,40 @@ LRESULT PictureBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         MapWindowPoints(HWND_DESKTOP, GetParent(hwnd_), reinterpret_cast<POINT *>(&window), 2);
         rect_ = window;
         ResizeSurface(LOWORD(lp), HIWORD(lp));
-        if (Resize) Resize();
+        Resize();
         return 0;
     }
     case WM_SETCURSOR:
-        if (MousePointer() == 11) {
+        if (MousePointer() == vbHourglass) {
             SetCursor(LoadCursorW(nullptr, IDC_WAIT));
             return TRUE;
         }
         break;
     case WM_LBUTTONDOWN:
-        MouseEvent(MouseDown, vbLeftButton, wp, lp);
+        MouseEvent(MouseDown, vbLeftButton, lp);
         return 0;
     case WM_RBUTTONDOWN:
-        MouseEvent(MouseDown, vbRightButton, wp, lp);
+        MouseEvent(MouseDown, vbRightButton, lp);
         return 0;
     case WM_MBUTTONDOWN:
-        MouseEvent(MouseDown, vbMiddleButton, wp, lp);
+        MouseEvent(MouseDown, vbMiddleButton, lp);
         return 0;
     case WM_LBUTTONUP:
-        MouseEvent(MouseUp, vbLeftButton, wp, lp);
+        MouseEvent(MouseUp, vbLeftButton, lp);
         return 0;
     case WM_RBUTTONUP:
-        MouseEvent(MouseUp, vbRightButton, wp, lp);
+        MouseEvent(MouseUp, vbRightButton, lp);
         return 0;
     case WM_MBUTTONUP:
-        MouseEvent(MouseUp, vbMiddleButton, wp, lp);
+        MouseEvent(MouseUp, vbMiddleButton, lp);
         return 0;
     case WM_LBUTTONDBLCLK:
-        if (DblClick) DblClick();
+        DblClick();
         return 0;
     default:
         break;
     }
-    return DefWindowProcW(hwnd_, msg, wp, lp);
+    return CallBaseProc(msg, wp, lp);
 }
 
 } // namespace mirolt::platform

@@ -1,6 +1,7 @@
 #pragma once
 // The picture box: a window showing a persistent image held in a 32-bit DIB section, so
 // that Point and PSet are memory accesses and outside code can draw through hDC.
+#include "drop.h"
 #include "forms.h"
 #include "picture.h"
 
@@ -8,25 +9,24 @@
 
 namespace mirolt::platform {
 
-struct PictureBoxDesign {
-    double left = 0, top = 0, width = 0, height = 0; // container units
-    bool border = false;                             // fixed single
-    bool autoSize = false;                           // sizes itself to its picture
-    ScaleMode scale = ScaleMode::Pixels;
-    int32_t backColor = SystemColor(COLOR_BTNFACE);
-    bool visible = true;
-};
-
-// Mouse buttons and shift keys of mouse events.
-enum : int { vbLeftButton = 1, vbRightButton = 2, vbMiddleButton = 4 };
-
 class PictureBox : public Control, public Container {
   public:
-    PictureBox(Container &parent, std::wstring name, const PictureBoxDesign &design);
+    struct Design {
+        Place place;
+        bool border = false;   // fixed single
+        bool autoSize = false; // sizes itself to its picture
+        ScaleMode scale = ScaleMode::Pixels;
+        int32_t backColor = SystemColor(COLOR_BTNFACE);
+        bool oleDropManual = false; // files dropped from other programs raise OLEDragDrop
+        bool visible = true;
+        int tabIndex = -1;
+    };
+    PictureBox(Container &parent, std::wstring name, const Design &design);
     ~PictureBox() override;
 
     HWND Hwnd() const override { return Control::Hwnd(); }
     ScaleMode Scale() const override { return scale_; }
+    Form &OwnerForm() override { return parent_.OwnerForm(); }
 
     // Colour of a pixel of the persistent image, or -1 outside the drawing area.
     int32_t Point(int x, int y) const {
@@ -78,13 +78,23 @@ class PictureBox : public Control, public Container {
     // Repaints every box drawn into by PSet since its last paint (run at each pump).
     static void InvalidateDrawn();
 
-    std::function<void()> Resize;
-    std::function<void(int button, int shift, double x, double y)> MouseDown;
-    std::function<void(int button, int shift, double x, double y)> MouseUp;
-    std::function<void()> DblClick;
+    Event<> Resize;
+    Event<int, int, double, double> MouseDown; // button, shift, x, y in the box's units
+    Event<int, int, double, double> MouseUp;
+    Event<> DblClick;
+    Event<const DataObject &> OLEDragDrop;
 
-    // Window procedure of every picture box (registered class "MiroltPictureBox").
-    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    struct Indexed {
+        Event<int> Resize;
+        Event<int, int, int, double, double> MouseDown;
+        Event<int, int, int, double, double> MouseUp;
+        Event<int> DblClick;
+        Event<int, const DataObject &> OLEDragDrop;
+    };
+    void ForwardEvents(Indexed &to, int index);
+
+  protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
   private:
     void ResizeSurface(int width, int height);
@@ -93,8 +103,7 @@ class PictureBox : public Control, public Container {
     // Takes the picture being set as the persistent image when it is width x height.
     bool Adopt(int width, int height);
     void UseSurface(std::shared_ptr<Bitmap32> surface);
-    void MouseEvent(const std::function<void(int, int, double, double)> &handler, int button,
-                    WPARAM wp, LPARAM lp);
+    void MouseEvent(Event<int, int, double, double> &event, int button, LPARAM lp);
 
     ScaleMode scale_;
     bool border_;
@@ -108,6 +117,7 @@ class PictureBox : public Control, public Container {
     int surfaceWidth_ = 0;
     int surfaceHeight_ = 0;
     bool dirty_ = false;
+    bool dropTarget_ = false;
 };
 
 } // namespace mirolt::platform

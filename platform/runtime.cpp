@@ -1,7 +1,7 @@
 #include "runtime.h"
 
-#include "forms.h"
-#include "picture_box.h"
+#include "handles.h"
+#include "vb_constants.h"
 #include "vb_error.h"
 
 #include <windows.h>
@@ -71,18 +71,6 @@ void detail::YieldSlow() {
     }
 }
 
-void PumpMessages() {
-    PictureBox::InvalidateDrawn();
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) EndProgram();
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    // Unloaded forms are not deleted here: a yield runs inside some handler, which may
-    // belong to one of them. The top-level message loop deletes them.
-}
-
 void SetYieldHook(std::function<void()> hook) {
     g_hookStorage = std::move(hook);
     detail::g_yieldHook = g_hookStorage ? &g_hookStorage : nullptr;
@@ -100,7 +88,7 @@ void ResetYieldStats() {
 
 void SetMousePointer(int pointer) {
     g_mousePointer = pointer;
-    SetCursor(LoadCursorW(nullptr, pointer == 11 ? IDC_WAIT : IDC_ARROW));
+    SetCursor(LoadCursorW(nullptr, pointer == vbHourglass ? IDC_WAIT : IDC_ARROW));
 }
 
 int MousePointer() {
@@ -192,9 +180,7 @@ void DeleteSetting(const std::wstring &app, const std::wstring &section) {
 
 namespace {
 int TwipsPerPixel(int axis) {
-    HDC dc = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(dc, axis);
-    ReleaseDC(nullptr, dc);
+    const int dpi = GetDeviceCaps(ScopedGetDC(nullptr), axis);
     return dpi > 0 ? 1440 / dpi : 15;
 }
 } // namespace

@@ -26,7 +26,8 @@ inline void DoEvents() {
 // An empty function removes the hook.
 void SetYieldHook(std::function<void()> hook);
 
-// Delivers every pending message now, whatever the time since the last pump.
+// Delivers every pending message now, whatever the time since the last pump, through the
+// program's message loop (message_loop.h).
 void PumpMessages();
 
 struct YieldStats {
@@ -36,7 +37,7 @@ struct YieldStats {
 YieldStats GetYieldStats();
 void ResetYieldStats();
 
-// Screen.MousePointer: 11 hourglass over the whole program, 0 default.
+// Screen.MousePointer: vbHourglass over the whole program, vbDefault (vb_constants.h).
 void SetMousePointer(int pointer);
 int MousePointer();
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds host, win32 and win64, and runs every test
-# (the Windows ones under Wine on a private Xvfb display).
+# Installs what is missing, checks the formatting, then builds and tests everything with
+# the win64 configuration, which also builds host and win32 and starts and stops its own
+# Xvfb display and Wine server around the Windows tests.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -15,33 +16,9 @@ if [ -n "$unformatted" ]; then
   echo "Not formatted with clang-format --style=file:"; echo "$unformatted"; exit 1
 fi
 
-jobs=$(nproc)
-cmake --preset host >/dev/null
-cmake --build --preset host -j "$jobs"
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j "$jobs"
-cmake --preset win64 -DMIROLT_HOST_DIR="$root/build/host" -DMIROLT_WIN32_DIR="$root/build/win32" >/dev/null
-cmake --build --preset win64 -j "$jobs"
-cmake --build --preset win32 --target dist >/dev/null
-cmake --build --preset win64 --target dist >/dev/null
+# The display fixture stops itself after the tests; this covers an interrupted run.
+trap 'bash scripts/display.sh stop "$root/build/win64" >/dev/null 2>&1 || true' EXIT INT TERM
 
-xvfb_pid=
-cleanup() {
-  [ -n "${WINESERVER:-}" ] && "$WINESERVER" -k >/dev/null 2>&1 || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" >/dev/null 2>&1 || true
-}
-trap cleanup EXIT INT TERM
-
-dfile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dfile" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$dfile" ] && break; sleep 0.1; done
-export DISPLAY=:$(head -n1 "$dfile")
-rm -f "$dfile"
-
-# shellcheck source=/dev/null
-source scripts/wine-env.sh "$root/build/win64"
-"$WINESERVER" -p >/dev/null 2>&1 </dev/null || true  # may already run for this prefix
-"$WINE" cmd /c exit >/dev/null 2>&1 || true
-
+cmake --preset win64 >/dev/null
+cmake --build --preset win64 -j "$(nproc)"
 ctest --preset win64 -j 4

@@ -39,3 +39,11 @@ TEST(Color, SplitAndCompose) {
     EXPECT_EQ(ColorFromBgrx(BgrxFromColor(c)), c);
     EXPECT_EQ(BgrxFromColor(Rgb(0x11, 0x22, 0x33)), 0x112233u); // DIB byte order B,G,R
 }
+
+TEST(ErrorTable, EveryClassicNumberHasItsOwnText) {
+    const std::wstring unknown = mirolt::ErrorText(1);
+    for (int n : {5,  6,  7,  9,  11, 13, 48,  52,  53,  55,  57,  58,  61,
+                  62, 68, 70, 71, 75, 76, 340, 380, 381, 384, 453, 481, 32755})
+        EXPECT_NE(mirolt::ErrorText(n), unknown) << n;
+    EXPECT_EQ(mirolt::ErrorText(13), L"型が一致しません。");
+}

@@ -49,9 +49,9 @@ std::string BmpHeader(int32_t width, int32_t height, uint16_t bits = 24) {
 
 TEST(PictureBox, PointAndPSetWorkOnThePersistentImage) {
     Host host;
-    PictureBoxDesign d;
-    d.width = 10;
-    d.height = 8;
+    PictureBox::Design d;
+    d.place.width = 10;
+    d.place.height = 8;
     d.backColor = SystemColor(COLOR_CAPTIONTEXT);
     PictureBox box(host, L"box", d);
     EXPECT_EQ(box.ScaleWidth(), 10);
@@ -73,9 +73,9 @@ TEST(PictureBox, PointAndPSetWorkOnThePersistentImage) {
 
 TEST(PictureBox, DrawingThroughHdcIsSeenByPoint) {
     Host host;
-    PictureBoxDesign d;
-    d.width = 20;
-    d.height = 20;
+    PictureBox::Design d;
+    d.place.width = 20;
+    d.place.height = 20;
     PictureBox box(host, L"box", d);
     HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
     RECT r{2, 2, 5, 5};
@@ -88,7 +88,7 @@ TEST(PictureBox, DrawingThroughHdcIsSeenByPoint) {
 
 TEST(PictureBox, AutoSizeTakesPictureSizePlusBorderAndRaisesResize) {
     Host host;
-    PictureBoxDesign d;
+    PictureBox::Design d;
     d.border = true;
     d.autoSize = true;
     PictureBox box(host, L"box", d);
@@ -184,9 +184,9 @@ TEST(PictureFiles, SaveWritesBmpAndNeverLeavesAPartialFile) {
 
 TEST(PictureBox, PaintPictureAppliesTheRasterCode) {
     Host host;
-    PictureBoxDesign d;
-    d.width = 8;
-    d.height = 8;
+    PictureBox::Design d;
+    d.place.width = 8;
+    d.place.height = 8;
     d.backColor = Rgb(0x0F, 0xF0, 0x33);
     PictureBox target(host, L"target", d);
     auto bmp = std::make_shared<Bitmap32>(4, 4);
@@ -201,7 +201,7 @@ TEST(PictureBox, PaintPictureAppliesTheRasterCode) {
 
 TEST(PictureBox, PicturesHandedOnNeverChangeWithLaterDrawing) {
     Host host;
-    PictureBoxDesign d;
+    PictureBox::Design d;
     d.autoSize = true;
     PictureBox a(host, L"a", d), b(host, L"b", d);
     auto bmp = std::make_shared<Bitmap32>(6, 4);

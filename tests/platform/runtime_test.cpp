@@ -1,7 +1,7 @@
-#include "controls.h"
 #include "menu.h"
 #include "prompts.h"
 #include "runtime.h"
+#include "toolkit.h"
 
 #include "fake_prompts.h"
 
@@ -32,7 +32,8 @@ TEST(Runtime, YieldDeliversPendingClicks) {
     class Host : public Form {
       public:
         Host() : Form(FormDesign{L"host", 3000, 2000}) {}
-        CommandButton Command1{*this, L"Command1", L"Cancel", {100, 100, 735, 255}};
+        CommandButton Command1{
+            *this, L"Command1", {.place = {100, 100, 735, 255}, .caption = L"Cancel"}};
     } host;
     host.Show();
     bool clicked = false;

@@ -1,0 +1,66 @@
+#include "message_loop.h"
+
+#include "errors.h"
+#include "forms.h"
+#include "runtime.h"
+
+#include <vector>
+
+namespace mirolt::platform {
+namespace {
+
+std::vector<void (*)()> &BeforePump() {
+    static std::vector<void (*)()> callbacks;
+    return callbacks;
+}
+
+void RunBeforePump() {
+    for (auto *callback : BeforePump())
+        callback();
+}
+
+// The dialog keyboard handling of the form a key is typed into.
+bool IsFormKey(MSG &msg) {
+    if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || !msg.hwnd) return false;
+    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    return root && Form::FromHwnd(root) && IsDialogMessageW(root, &msg);
+}
+
+} // namespace
+
+void AddBeforePump(void (*callback)()) {
+    BeforePump().push_back(callback);
+}
+
+void DispatchLoopMessage(MSG &msg) {
+    if (!IsFormKey(msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    ThrowIfEndPending();
+}
+
+void PumpMessages() {
+    ThrowIfEndPending();
+    RunBeforePump();
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) EndProgram();
+        DispatchLoopMessage(msg);
+    }
+    // Unloaded forms are not deleted here: a yield runs inside some handler, which may
+    // belong to one of them. The top-level loop deletes them.
+}
+
+void RunMessageLoop() {
+    MSG msg;
+    for (;;) {
+        RunBeforePump();
+        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) break;
+        DispatchLoopMessage(msg);
+        ReleaseUnloadedForms();
+    }
+    EndProgram();
+}
+
+} // namespace mirolt::platform
