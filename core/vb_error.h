@@ -34,9 +34,6 @@ enum ErrorNumber : int {
     kEntryPointNotFound = 453,
     kInvalidPicture = 481,
     kDialogCancelled = 32755,
-    kBadFileName = 52,
-    kDiskFull = 61,
-    kPathFileAccess = 75,
 };
 
 // The text the Japanese runtime shows for an error number; numbers it does not know give

@@ -22,7 +22,7 @@ namespace {
     case ERROR_INVALID_NAME:
     case ERROR_BAD_PATHNAME:
     case ERROR_FILENAME_EXCED_RANGE:
-        throw RuntimeError(kBadFileName);
+        throw RuntimeError(kBadFileNameOrNumber);
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
         throw RuntimeError(kDiskFull);
@@ -30,12 +30,12 @@ namespace {
     case ERROR_OUTOFMEMORY:
         throw RuntimeError(kOutOfMemory);
     default: // access denied, a folder, a sharing violation, ...
-        throw RuntimeError(kPathFileAccess);
+        throw RuntimeError(kPathFileAccessError);
     }
 }
 
 unique_hfile Open(const std::wstring &path, bool write) {
-    if (path.empty()) throw RuntimeError(kPathFileAccess);
+    if (path.empty()) throw RuntimeError(kPathFileAccessError);
     HANDLE h = CreateFileW(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ,
                            FILE_SHARE_READ | (write ? 0 : FILE_SHARE_WRITE), nullptr,
                            write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -85,8 +85,8 @@ TEST(TextFiles, LinesEndAtCrLfOrLoneCrInShiftJis) {
 
     EXPECT_EQ(ErrorOf([&] { ReadTextLines(dir.File(L"none.txt")); }), kFileNotFound);
     EXPECT_EQ(ErrorOf([&] { ReadTextLines(dir.File(L"none\\a.txt")); }), kPathNotFound);
-    EXPECT_EQ(ErrorOf([&] { ReadTextLines(dir.Path()); }), kPathFileAccess);
-    EXPECT_EQ(ErrorOf([&] { WriteTextFile(dir.Path(), L"x"); }), kPathFileAccess);
+    EXPECT_EQ(ErrorOf([&] { ReadTextLines(dir.Path()); }), kPathFileAccessError);
+    EXPECT_EQ(ErrorOf([&] { WriteTextFile(dir.Path(), L"x"); }), kPathFileAccessError);
 }
 
 TEST(Listing, OnlyOrdinaryFilesMatch) {
