@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <utility>
 
 namespace mirolt::platform {
 namespace {
@@ -146,6 +147,21 @@ bool DispatchToControl(UINT msg, WPARAM wp, LPARAM lp, LRESULT &result) {
     if (!child) return false;
     auto *control = static_cast<Control *>(GetPropW(child, kControlProp));
     return control && control->OnNotify(msg, wp, lp, result);
+}
+
+namespace {
+std::exception_ptr &KeptError() {
+    static std::exception_ptr error;
+    return error;
+}
+} // namespace
+
+void KeepWindowProcedureError(std::exception_ptr error) {
+    if (!KeptError()) KeptError() = std::move(error);
+}
+
+void RaiseWindowProcedureError() {
+    if (KeptError()) std::rethrow_exception(std::exchange(KeptError(), nullptr));
 }
 
 void ReleaseUnloadedForms() {
@@ -475,6 +491,7 @@ void Control::ApplyRect(int x, int y, int w, int h) {
     rect_ = {x, y, x + w, y + h};
     SetWindowPos(hwnd_, nullptr, x, y, w, h,
                  SWP_NOZORDER | SWP_NOACTIVATE | (sized ? 0 : SWP_NOSIZE));
+    RaiseWindowProcedureError();
 }
 
 void Control::SetLeft(double v) {
@@ -497,6 +514,7 @@ void Control::SetVisible(bool visible) {
     visible_ = visible;
     if (!hwnd_) return InvalidateInParent();
     ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+    RaiseWindowProcedureError();
 }
 
 void Control::SetEnabled(bool enabled) {

@@ -4,6 +4,7 @@
 #include "handles.h"
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -146,6 +147,12 @@ class Form : public Container {
     HMENU menuBar_ = nullptr;
     std::function<void()> release_;
 };
+
+// An error raised while a window handles a message that the system sent it cannot unwind
+// through the system's code: the window keeps it, and it is raised again once the call
+// that sent the message has returned to the toolkit (the first one kept wins).
+void KeepWindowProcedureError(std::exception_ptr error);
+void RaiseWindowProcedureError();
 
 // Unloaded forms wait here until the top-level message loop deletes them: an unload may
 // come from inside one of their own handlers.
