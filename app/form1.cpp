@@ -240,10 +240,10 @@ void Form1::Form_Resize() {
 void Form1::ResetPictureLayout() {
     Picture3.SetWidth(Picture6.Width());
     Picture3.SetHeight(Picture6.Height());
-    Picture2.SetWidth(Picture6.Width());
-    Picture2.SetHeight(Picture6.Height());
-    Picture1.SetWidth(Picture6.Width());
-    Picture1.SetHeight(Picture6.Height());
+    // The working pictures have no resize handler, so each takes its size in one step
+    // rather than holding, for a moment, a whole image of the new width and the old height.
+    Picture2.Move(Picture2.Left(), Picture2.Top(), Picture6.Width(), Picture6.Height());
+    Picture1.Move(Picture1.Left(), Picture1.Top(), Picture6.Width(), Picture6.Height());
     Picture6.SetTop(0);
     Picture6.SetLeft(0);
     Picture3.SetTop(0);

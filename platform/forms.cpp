@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 
 namespace mirolt::platform {
 namespace {
@@ -258,6 +259,31 @@ bool DispatchToControl(UINT msg, WPARAM wp, LPARAM lp, LRESULT &result) {
     auto *target = reinterpret_cast<WindowTarget *>(GetWindowLongPtrW(child, GWLP_USERDATA));
     auto *control = dynamic_cast<Control *>(target);
     return control && control->OnNotify(msg, wp, lp, result);
+}
+
+namespace {
+std::exception_ptr &KeptError() {
+    static std::exception_ptr error;
+    return error;
+}
+int g_sizingDepth = 0; // calls of ours that size or show a window and wait for its errors
+} // namespace
+
+bool KeepWindowProcedureError(std::exception_ptr error) {
+    if (g_sizingDepth == 0) return false;
+    if (!KeptError()) KeptError() = std::move(error);
+    return true;
+}
+
+void RaiseWindowProcedureError() {
+    if (KeptError()) std::rethrow_exception(std::exchange(KeptError(), nullptr));
+}
+
+SizingScope::SizingScope() {
+    ++g_sizingDepth;
+}
+SizingScope::~SizingScope() {
+    --g_sizingDepth;
 }
 
 void ReleaseUnloadedForms() {
@@ -653,8 +679,12 @@ void Control::ApplyRect(int x, int y, int w, int h) {
         return;
     }
     rect_ = {x, y, x + w, y + h};
-    SetWindowPos(hwnd_, nullptr, x, y, w, h,
-                 SWP_NOZORDER | SWP_NOACTIVATE | (sized ? 0 : SWP_NOSIZE));
+    {
+        SizingScope sizing;
+        SetWindowPos(hwnd_, nullptr, x, y, w, h,
+                     SWP_NOZORDER | SWP_NOACTIVATE | (sized ? 0 : SWP_NOSIZE));
+    }
+    RaiseWindowProcedureError();
 }
 
 void Control::SetLeft(double v) {
@@ -676,7 +706,11 @@ void Control::Move(double left, double top, double width, double height) {
 void Control::SetVisible(bool visible) {
     visible_ = visible;
     if (!hwnd_) return InvalidateInParent();
-    ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+    {
+        SizingScope sizing;
+        ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+    }
+    RaiseWindowProcedureError();
 }
 
 void Control::SetEnabled(bool enabled) {

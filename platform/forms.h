@@ -11,6 +11,7 @@
 #include "menu.h"
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <map>
 #include <memory>
@@ -221,6 +222,20 @@ class Form : public Container, public MenuHost, public WindowTarget {
     Control *default_ = nullptr;
     Control *cancel_ = nullptr;
     HWND lastFocus_ = nullptr;
+};
+
+// An error raised while a window handles a message that the system sent it cannot unwind
+// through the system's code. While a toolkit call that sizes or shows a window (inside a
+// SizingScope) waits for it, the window keeps it (the first one kept wins) and the call
+// raises it again once the system has returned; otherwise Keep... returns false and the
+// error ends at the window procedure's boundary like any other.
+bool KeepWindowProcedureError(std::exception_ptr error);
+void RaiseWindowProcedureError();
+struct SizingScope {
+    SizingScope();
+    ~SizingScope();
+    SizingScope(const SizingScope &) = delete;
+    SizingScope &operator=(const SizingScope &) = delete;
 };
 
 // Unloaded forms wait here until the top-level message loop deletes them: an unload may

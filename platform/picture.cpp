@@ -1,19 +1,58 @@
 #include "picture.h"
 
 #include "bmp.h"
+#include "picture_header.h"
+#include "picture_limits.h"
+#include "runtime.h"
 #include "vb_error.h"
 
 #include <wincodec.h>
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
 
 namespace mirolt::platform {
 
+namespace {
+
+// A fresh bitmap costs a page fault per 4 KiB on its first touch, which for a large picture
+// adds up to seconds; the faults are taken on several cores at once. The memory is fresh,
+// so writing zeros changes nothing.
+void TouchPages(uint8_t *bytes, size_t size) {
+    constexpr size_t kPage = 4096;
+    constexpr size_t kWorthSharing = size_t{64} << 20;
+    if (size < kWorthSharing) return; // the first writes take the faults as they come
+    const auto touch = [](uint8_t *from, size_t count) {
+        volatile uint8_t *p = from;
+        for (size_t i = 0; i < count; i += kPage)
+            p[i] = 0;
+    };
+    const size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    const size_t parts = std::min<size_t>(4, cores);
+    const size_t slice = (size / parts + kPage - 1) / kPage * kPage;
+    std::vector<std::thread> helpers;
+    size_t done = slice; // the first slice is this thread's
+    try {
+        for (; done < size; done += slice)
+            helpers.emplace_back(touch, bytes + done, std::min(slice, size - done));
+    } catch (const std::system_error &) {
+        touch(bytes + done, size - done); // no more threads: the rest here
+    }
+    touch(bytes, std::min(slice, size));
+    for (std::thread &t : helpers)
+        t.join();
+}
+
+} // namespace
+
 Bitmap32::Bitmap32(int width, int height)
     : width_(std::max(width, 0)), height_(std::max(height, 0)), dc_(CreateCompatibleDC(nullptr)) {
-    if (width_ > kMaxSide || height_ > kMaxSide || int64_t{width_} * height_ > kMaxPixels)
-        throw RuntimeError(kOutOfMemory);
+    if (!kPictureLimit.SurfaceFits(width_, height_)) throw RuntimeError(kOutOfMemory);
     if (!dc_) throw RuntimeError(kOutOfMemory);
     if (width_ == 0 || height_ == 0) return;
     BITMAPINFO bi{};
@@ -27,6 +66,7 @@ Bitmap32::Bitmap32(int width, int height)
     bitmap_.reset(CreateDIBSection(dc_.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap_ || !bits) throw RuntimeError(kOutOfMemory);
     bits_ = static_cast<uint32_t *>(bits);
+    TouchPages(static_cast<uint8_t *>(bits), size_t(width_) * size_t(height_) * 4);
     oldBitmap_ = SelectObject(dc_.get(), bitmap_.get());
 }
 
@@ -50,6 +90,9 @@ namespace {
 
 template <class T> struct ComPtr {
     T *p = nullptr;
+    ComPtr() = default;
+    ComPtr(const ComPtr &) = delete;
+    ComPtr &operator=(const ComPtr &) = delete;
     ~ComPtr() {
         if (p) p->Release();
     }
@@ -73,41 +116,189 @@ bool IsFile(const std::wstring &path) {
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The picture file as its header reader and the decoder read it. Nobody may write to the
+// file while it is open, so the decoder reads the very bytes whose header was checked.
+// Reading yields to the event loop, so the window keeps answering through a long decode;
+// an error raised by an event during such a yield cannot unwind through the decoder, so
+// the read fails instead and the error is raised again once the decoder has returned.
+class FileStream final : public IStream {
+  public:
+    // Raises 53 when there is no such file, 481 when it cannot be read.
+    static FileStream *Open(const std::wstring &path) {
+        unique_hfile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (file.get() == INVALID_HANDLE_VALUE) {
+            const DWORD e = GetLastError();
+            throw RuntimeError(e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND
+                                   ? kFileNotFound
+                                   : kInvalidPicture);
+        }
+        LARGE_INTEGER size;
+        if (!GetFileSizeEx(file.get(), &size)) throw RuntimeError(kInvalidPicture);
+        return new FileStream(std::move(file), uint64_t(size.QuadPart));
+    }
+
+    uint64_t Size() const { return size_; }
+    // Reads at an offset without yielding (the header reader's few small reads).
+    size_t ReadAt(uint64_t offset, uint8_t *to, size_t count) const {
+        OVERLAPPED at{};
+        at.Offset = DWORD(offset);
+        at.OffsetHigh = DWORD(offset >> 32);
+        DWORD done = 0;
+        if (!ReadFile(file_.get(), to, DWORD(std::min<size_t>(count, kChunk)), &done, &at))
+            return 0;
+        return done;
+    }
+    void RaiseKeptError() {
+        if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override {
+        if (iid == IID_IUnknown || iid == IID_ISequentialStream || iid == IID_IStream) {
+            *out = static_cast<IStream *>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(InterlockedIncrement(&refs_)); }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = ULONG(InterlockedDecrement(&refs_));
+        if (left == 0) delete this;
+        return left;
+    }
+
+    HRESULT STDMETHODCALLTYPE Read(void *to, ULONG count, ULONG *read) override {
+        ULONG total = 0;
+        while (total < count && !error_) {
+            const size_t n = ReadAt(position_, static_cast<uint8_t *>(to) + total, count - total);
+            if (n == 0) break;
+            position_ += n;
+            total += ULONG(n);
+            try {
+                DoEvents();
+            } catch (...) {
+                error_ = std::current_exception();
+            }
+        }
+        if (read) *read = total;
+        return error_ ? STG_E_READFAULT : S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Write(const void *, ULONG, ULONG *) override {
+        return STG_E_ACCESSDENIED;
+    }
+    HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER move, DWORD origin,
+                                   ULARGE_INTEGER *position) override {
+        int64_t from = 0;
+        switch (origin) {
+        case STREAM_SEEK_SET:
+            break;
+        case STREAM_SEEK_CUR:
+            from = int64_t(position_);
+            break;
+        case STREAM_SEEK_END:
+            from = int64_t(size_);
+            break;
+        default:
+            return STG_E_INVALIDFUNCTION;
+        }
+        if (move.QuadPart < -from) return STG_E_INVALIDFUNCTION;
+        position_ = uint64_t(from + move.QuadPart);
+        if (position) position->QuadPart = position_;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER) override { return STG_E_ACCESSDENIED; }
+    HRESULT STDMETHODCALLTYPE CopyTo(IStream *, ULARGE_INTEGER, ULARGE_INTEGER *,
+                                     ULARGE_INTEGER *) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Commit(DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Revert() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
+        return STG_E_INVALIDFUNCTION;
+    }
+    HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
+        return STG_E_INVALIDFUNCTION;
+    }
+    HRESULT STDMETHODCALLTYPE Stat(STATSTG *stat, DWORD) override {
+        *stat = STATSTG{};
+        stat->type = STGTY_STREAM;
+        stat->cbSize.QuadPart = size_;
+        stat->grfMode = STGM_READ | STGM_SHARE_DENY_WRITE;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Clone(IStream **out) override {
+        *out = nullptr;
+        return E_NOTIMPL;
+    }
+
+  private:
+    static constexpr size_t kChunk = 1 << 20; // a yield after each
+    FileStream(unique_hfile file, uint64_t size) : file_(std::move(file)), size_(size) {}
+    ~FileStream() = default;
+
+    unique_hfile file_;
+    uint64_t size_;
+    uint64_t position_ = 0;
+    LONG refs_ = 1;
+    std::exception_ptr error_;
+};
+
 } // namespace
 
 Picture LoadPicture(const std::wstring &path) {
     if (path.empty()) return {};
     if (!IsFile(path)) throw RuntimeError(kFileNotFound);
+    ComPtr<FileStream> stream;
+    stream.p = FileStream::Open(path);
+    const auto header =
+        ReadPictureHeader([&stream](uint64_t offset, uint8_t *to,
+                                    size_t count) { return stream->ReadAt(offset, to, count); },
+                          stream->Size());
+    if (!header) throw RuntimeError(kInvalidPicture);
+    if (!kPictureLimit.Fits(header->width, header->height)) throw RuntimeError(kOutOfMemory);
+
+    // Only now does a decoder see the file, and only the one of the format checked.
     IWICImagingFactory *factory = Factory();
     if (!factory) throw RuntimeError(kInvalidPicture);
     ComPtr<IWICBitmapDecoder> decoder;
-    if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
-                                                  WICDecodeMetadataCacheOnDemand, &decoder)))
+    const GUID &container =
+        header->format == PictureFormat::Bmp ? GUID_ContainerFormatBmp : GUID_ContainerFormatJpeg;
+    if (FAILED(factory->CreateDecoder(container, nullptr, &decoder)))
         throw RuntimeError(kInvalidPicture);
-    GUID container{};
-    if (FAILED(decoder->GetContainerFormat(&container)) ||
-        (container != GUID_ContainerFormatBmp && container != GUID_ContainerFormatJpeg))
-        throw RuntimeError(kInvalidPicture);
+    const HRESULT opened = decoder->Initialize(stream.p, WICDecodeMetadataCacheOnDemand);
+    stream->RaiseKeptError();
+    if (FAILED(opened)) throw RuntimeError(kInvalidPicture);
     ComPtr<IWICBitmapFrameDecode> frame;
-    if (FAILED(decoder->GetFrame(0, &frame))) throw RuntimeError(kInvalidPicture);
+    const HRESULT got = decoder->GetFrame(0, &frame);
+    stream->RaiseKeptError();
+    if (FAILED(got)) throw RuntimeError(kInvalidPicture);
     UINT w = 0, h = 0;
-    if (FAILED(frame->GetSize(&w, &h)) || w == 0 || h == 0) throw RuntimeError(kInvalidPicture);
-    // Checked before any pixel buffer exists: the header alone decides.
-    if (w > UINT(Bitmap32::kMaxSide) || h > UINT(Bitmap32::kMaxSide) ||
-        uint64_t{w} * h > uint64_t(Bitmap32::kMaxPixels))
-        throw RuntimeError(kOutOfMemory);
+    // A decoder that sees another size than the header's has read something else.
+    if (FAILED(frame->GetSize(&w, &h)) || w != UINT(header->width) || h != UINT(header->height))
+        throw RuntimeError(kInvalidPicture);
     ComPtr<IWICBitmapSource> converted;
     if (FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGR, frame.p, &converted)))
         throw RuntimeError(kInvalidPicture);
+
     auto bitmap = std::make_shared<Bitmap32>(int(w), int(h));
+    // Strips of rows with a yield after each: the window keeps answering.
     const UINT stride = w * 4;
-    if (FAILED(converted->CopyPixels(nullptr, stride, stride * h,
-                                     reinterpret_cast<BYTE *>(bitmap->Bits()))))
-        throw RuntimeError(kInvalidPicture);
-    // The fourth byte is undefined in 32bppBGR; keep pixels comparable.
-    uint32_t *px = bitmap->Bits();
-    for (size_t i = 0, n = size_t(w) * h; i < n; ++i)
-        px[i] &= 0x00FFFFFF;
+    const UINT rows = std::max(1u, UINT(4 << 20) / stride);
+    for (UINT y = 0; y < h; y += rows) {
+        const UINT n = std::min(rows, h - y);
+        const WICRect strip{0, INT(y), INT(w), INT(n)};
+        uint32_t *px = bitmap->Bits() + size_t(y) * w;
+        const HRESULT copied =
+            converted->CopyPixels(&strip, stride, stride * n, reinterpret_cast<BYTE *>(px));
+        stream->RaiseKeptError();
+        if (FAILED(copied)) throw RuntimeError(kInvalidPicture);
+        // The fourth byte is undefined in 32bppBGR; keep pixels comparable.
+        for (size_t i = 0, count = size_t(w) * n; i < count; ++i)
+            px[i] &= 0x00FFFFFF;
+        DoEvents();
+    }
     return Picture(std::move(bitmap));
 }
 
@@ -151,6 +342,8 @@ Picture PictureFromHBitmap(HBITMAP source) {
     BITMAP info{};
     if (!GetObjectW(source, sizeof(info), &info) || info.bmWidth <= 0 || info.bmHeight == 0)
         return {};
+    if (!kPictureLimit.Fits(info.bmWidth, std::abs(int64_t{info.bmHeight})))
+        throw RuntimeError(kOutOfMemory);
     auto bitmap = std::make_shared<Bitmap32>(info.bmWidth, std::abs(info.bmHeight));
     unique_hdc src(CreateCompatibleDC(nullptr));
     HGDIOBJ old = SelectObject(src.get(), source);

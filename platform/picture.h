@@ -13,13 +13,9 @@ namespace mirolt::platform {
 // pixels are plain memory and outside code can draw through the DC.
 class Bitmap32 {
   public:
-    // Largest picture the program takes, so a hostile header cannot make it allocate
-    // without bound (out of memory, 7, beyond). A window cannot be larger than 32767
-    // pixels a side, so neither can a picture box's picture.
-    static constexpr int64_t kMaxPixels = 100'000'000;
-    static constexpr int kMaxSide = 32767;
-
-    Bitmap32(int width, int height); // contents undefined; raises 7 when too large
+    // Contents undefined. Raises 7 when larger than the largest picture with a picture
+    // box's border around it (kPictureLimit), or when the memory is not there.
+    Bitmap32(int width, int height);
     Bitmap32(const Bitmap32 &) = delete;
     Bitmap32 &operator=(const Bitmap32 &) = delete;
     ~Bitmap32();
@@ -63,7 +59,9 @@ class Picture {
 };
 
 // A BMP or JPEG file as a picture; the empty path gives the empty picture. A missing
-// file raises 53, a file that is not a readable picture 481, a too large one 7.
+// file raises 53, a file that is not a readable picture 481, a picture larger than
+// kPictureLimit 7. The size is read from the file's own header and checked before any
+// decoder is given the file. Loading yields to the event loop as it goes.
 Picture LoadPicture(const std::wstring &path = {});
 
 // Writes the picture as a BMP file. The old file is replaced only once the new one is
@@ -71,6 +69,7 @@ Picture LoadPicture(const std::wstring &path = {});
 void SavePicture(const Picture &picture, const std::wstring &path);
 
 // A picture of a GDI bitmap (any format), copied; the empty picture when `bitmap` is null.
+// Raises 7 for a bitmap larger than kPictureLimit.
 Picture PictureFromHBitmap(HBITMAP bitmap);
 
 } // namespace mirolt::platform

@@ -1,6 +1,7 @@
 #include "picture_box.h"
 
 #include "message_loop.h"
+#include "picture_limits.h"
 #include "runtime.h"
 #include "vb_constants.h"
 #include "vb_error.h"
@@ -90,6 +91,15 @@ void PictureBox::ResizeSurface(int width, int height) {
     height = std::max(height, 0);
     if (width == surfaceWidth_ && height == surfaceHeight_) return;
     if (Adopt(width, height)) return;
+    // Width and height are set one after the other, so a box may pass through a size far
+    // larger than the pictures before and after (a tall picture replaced by a wide one).
+    // Beyond the old image there is only background, so while the size is larger than any
+    // picture's the box keeps just the part of its old image that the size covers.
+    if (!kPictureLimit.SurfaceFits(width, height)) {
+        width = std::min(width, surfaceWidth_);
+        height = std::min(height, surfaceHeight_);
+        if (width == surfaceWidth_ && height == surfaceHeight_) return;
+    }
     // The drawing survives a resize; new area takes the background colour.
     auto next = NewSurface(width, height);
     next->Fill(BgrxFromColor(ResolveColor(backColor_)));
@@ -141,8 +151,9 @@ void PictureBox::SetPicture(const platform::Picture &picture) {
                            DWORD(GetWindowLongW(hwnd_, GWL_EXSTYLE)));
         ApplyRect(rect_.left, rect_.top, frame.right - frame.left, frame.bottom - frame.top);
     }
-    if (!adopting_ || !Adopt(surfaceWidth_, surfaceHeight_)) {
-        adopting_.reset();
+    // The resize above may have taken the picture over already.
+    const bool adopted = picture.Bitmap() && surface_.get() == picture.Bitmap();
+    if (!adopted && (!adopting_ || !Adopt(surfaceWidth_, surfaceHeight_))) {
         if (shared_) {
             UseSurface(NewSurface(surfaceWidth_, surfaceHeight_));
             shared_ = false;
@@ -150,6 +161,7 @@ void PictureBox::SetPicture(const platform::Picture &picture) {
         surface_->Fill(BgrxFromColor(ResolveColor(backColor_)));
         if (const Bitmap32 *b = picture.Bitmap()) surface_->CopyFrom(*b);
     }
+    adopting_.reset();
     InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
@@ -216,8 +228,14 @@ LRESULT PictureBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         GetWindowRect(hwnd_, &window);
         MapWindowPoints(HWND_DESKTOP, GetParent(hwnd_), reinterpret_cast<POINT *>(&window), 2);
         rect_ = window;
-        ResizeSurface(LOWORD(lp), HIWORD(lp));
-        Resize();
+        // An error raised while code of ours is sizing the box goes back to that code,
+        // not through the system's frames.
+        try {
+            ResizeSurface(LOWORD(lp), HIWORD(lp));
+            Resize();
+        } catch (...) {
+            if (!KeepWindowProcedureError(std::current_exception())) throw;
+        }
         return 0;
     }
     case WM_SETCURSOR:

@@ -1,10 +1,14 @@
 // Starts the real Mirolt.exe with a picture on its command line and checks, from outside,
 // that its main window shows the picture, then closes it.
+#include "picture_cases.h"
 #include "picture_files.h"
+
+#include "color.h"
 
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 using namespace mirolt::test;
@@ -48,6 +52,71 @@ COLORREF ScreenPixel(HWND w, int x, int y) {
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
     return c;
+}
+
+// Mirolt.exe started with a command line, ended when the test ends.
+class Program {
+  public:
+    explicit Program(const std::wstring &picture) {
+        std::wstring commandLine = L"\"" + WindowsPath(MIROLT_EXE) + L"\" " + picture;
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        started_ = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                  nullptr, &si, &pi_);
+    }
+    ~Program() {
+        if (!started_) return;
+        if (WaitForSingleObject(pi_.hProcess, 0) != WAIT_OBJECT_0)
+            TerminateProcess(pi_.hProcess, 1);
+        CloseHandle(pi_.hThread);
+        CloseHandle(pi_.hProcess);
+    }
+    bool Started() const { return started_; }
+    DWORD Id() const { return pi_.dwProcessId; }
+    bool Running() const { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
+    // Closes the main window as its close button does; the exit code, or -1.
+    long Close(HWND main) const {
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        DWORD code = 1;
+        if (WaitForSingleObject(pi_.hProcess, 20000) != WAIT_OBJECT_0) return -1;
+        GetExitCodeProcess(pi_.hProcess, &code);
+        return long(code);
+    }
+
+  private:
+    PROCESS_INFORMATION pi_{};
+    bool started_ = false;
+};
+
+HWND SourceView(HWND main) {
+    HWND pane = FindWindowExW(main, nullptr, nullptr, L"Picture5");
+    return pane ? FindWindowExW(pane, nullptr, nullptr, L"Picture6") : nullptr;
+}
+
+// The text of a message box that the process shows, once it shows one.
+HWND WaitForMessageBox(DWORD pid, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs) {
+        for (HWND w = FindWindowW(L"#32770", nullptr); w;
+             w = FindWindowExW(nullptr, w, L"#32770", nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == pid && IsWindowVisible(w)) return w;
+        }
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+std::wstring ControlText(HWND control) {
+    wchar_t text[256] = {};
+    SendMessageW(control, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// Tiles of 100 pixels, red and blue.
+int32_t Tile(int x, int y) {
+    return ((x / 100 + y / 100) & 1) ? mirolt::Rgb(0, 0, 255) : mirolt::Rgb(255, 0, 0);
 }
 
 } // namespace
@@ -95,4 +164,62 @@ TEST(EndToEnd, StartsWithACommandLinePictureAndCloses) {
     if (WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
+}
+
+// A small JPEG whose frame header claims 40000 x 40000: refused before any decoder sees
+// it, with the message, and the program goes on in its start state.
+TEST(EndToEnd, ALyingJpegIsRefusedAndTheProgramGoesOn) {
+    TempFolder dir;
+    WriteJpeg(dir.File(L"base.jpg"), 64, 48);
+    const auto cases = JpegCases(ReadBytes(dir.File(L"base.jpg")));
+    const auto lying = std::find_if(cases.begin(), cases.end(), [](const PictureCase &c) {
+        return c.declared == PictureSize{40000, 40000};
+    });
+    ASSERT_NE(lying, cases.end());
+    const std::wstring path = dir.File(L"lying.jpg");
+    WriteBytes(path, lying->bytes);
+
+    Program program(path);
+    ASSERT_TRUE(program.Started());
+    HWND box = WaitForMessageBox(program.Id(), 30000);
+    ASSERT_NE(box, nullptr) << "no message";
+    EXPECT_EQ(ControlText(GetDlgItem(box, 0xFFFF)), L"開けない！");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    for (int i = 0; i < 100 && IsWindow(box); ++i)
+        Sleep(100);
+    ASSERT_FALSE(IsWindow(box));
+    HWND main = WaitForWindow(L"Mirolt", program.Id(), 30000);
+    ASSERT_NE(main, nullptr);
+    Sleep(500);
+    EXPECT_TRUE(program.Running());
+    EXPECT_FALSE(IsWindowVisible(SourceView(main))) << "not in the start state";
+    EXPECT_EQ(program.Close(main), 0);
+}
+
+// 10000 x 10000 pixels, a 300 MB BMP: it appears, and the window answers while it loads.
+TEST(EndToEnd, ShowsA100MegapixelPicture) {
+    TempFolder dir;
+    const std::wstring path = dir.File(L"big.bmp");
+    WriteBmp(path, 10000, 10000, Tile);
+
+    Program program(path);
+    ASSERT_TRUE(program.Started());
+    HWND main = WaitForWindow(L"Mirolt", program.Id(), 60000);
+    ASSERT_NE(main, nullptr);
+    const auto same = [](COLORREF c, int32_t want) {
+        return c == RGB(mirolt::RedOf(want), mirolt::GreenOf(want), mirolt::BlueOf(want));
+    };
+    bool shown = false, answered = true;
+    for (int i = 0; i < 600 && !shown && answered && program.Running(); ++i) {
+        DWORD_PTR result = 0;
+        answered = SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result) != 0;
+        HWND view = SourceView(main);
+        shown = view && IsWindowVisible(view) && same(ScreenPixel(view, 50, 50), Tile(50, 50)) &&
+                same(ScreenPixel(view, 150, 50), Tile(150, 50)) &&
+                same(ScreenPixel(view, 150, 150), Tile(150, 150));
+        Sleep(200);
+    }
+    EXPECT_TRUE(answered) << "the window stopped answering";
+    EXPECT_TRUE(shown) << "the picture never appeared";
+    EXPECT_EQ(program.Close(main), 0);
 }

@@ -1,7 +1,11 @@
 #include "picture.h"
 #include "picture_box.h"
+#include "picture_limits.h"
+#include "runtime.h"
 #include "vb_error.h"
 
+#include "memory_ceiling.h"
+#include "picture_cases.h"
 #include "picture_files.h"
 
 #include <gtest/gtest.h>
@@ -221,4 +225,95 @@ TEST(PictureBox, PicturesHandedOnNeverChangeWithLaterDrawing) {
     EXPECT_EQ(ColorFromBgrx(image.Bitmap()->Bits()[1]), Rgb(1, 2, 3));
     EXPECT_EQ(b.Point(1, 0), 0);
     EXPECT_EQ(a.Point(1, 0), ResolveColor(a.BackColor()));
+}
+
+// Every generated header fed to the loader under a memory ceiling: a size beyond the limit
+// is refused before any decoder allocates for it, a header that does not hold together is
+// refused, and whatever loads is the picture its header declares.
+TEST(PictureFiles, GeneratedHeadersEndInARefusalOrTheirPicture) {
+    TempFolder dir;
+    test::WriteJpeg(dir.File(L"base.jpg"), 40, 30);
+    std::vector<test::PictureCase> cases = test::BmpCases();
+    for (test::PictureCase &c : test::JpegCases(test::ReadBytes(dir.File(L"base.jpg"))))
+        cases.push_back(std::move(c));
+    ASSERT_GT(cases.size(), 500u);
+    const test::MemoryCeiling ceiling(size_t{512} << 20);
+    const std::wstring file = dir.File(L"case");
+    for (const test::PictureCase &c : cases) {
+        test::WriteBytes(file, c.bytes);
+        Picture picture;
+        const int error = ErrorOf([&] { picture = LoadPicture(file); });
+        if (!c.declared) {
+            EXPECT_EQ(error, kInvalidPicture) << c.name;
+        } else if (!kPictureLimit.Fits(c.declared->width, c.declared->height)) {
+            EXPECT_EQ(error, kOutOfMemory) << c.name;
+        } else if (error != 0 && c.pixels.empty()) {
+            EXPECT_EQ(error, kInvalidPicture) << c.name; // the decoder's refusal
+        } else {
+            EXPECT_EQ(error, 0) << c.name;
+            if (error) continue;
+            EXPECT_EQ(picture.Width(), c.declared->width) << c.name;
+            EXPECT_EQ(picture.Height(), c.declared->height) << c.name;
+            for (size_t i = 0; i < c.pixels.size(); ++i)
+                if (ColorFromBgrx(picture.Bitmap()->Bits()[i]) != c.pixels[i]) {
+                    ADD_FAILURE() << c.name << ": pixel " << i << " is " << std::hex
+                                  << ColorFromBgrx(picture.Bitmap()->Bits()[i]);
+                    break;
+                }
+        }
+    }
+}
+
+// The window keeps answering while a picture loads; an error raised by an event during one
+// of those yields comes out of the loader rather than through the decoder.
+TEST(PictureFiles, LoadingYieldsAndAnErrorOfAYieldComesOut) {
+    TempFolder dir;
+    test::WriteJpeg(dir.File(L"p.jpg"), 400, 300);
+    test::WriteBmp(dir.File(L"p.bmp"), 2000, 1200); // several strips
+    struct Unhook {
+        ~Unhook() { SetYieldHook({}); }
+    } unhook;
+    for (const std::wstring &path : {dir.File(L"p.jpg"), dir.File(L"p.bmp")}) {
+        int yields = 0;
+        SetYieldHook([&] { ++yields; });
+        EXPECT_EQ(LoadPicture(path).Width() % 400, 0);
+        EXPECT_GT(yields, 1);
+        SetYieldHook([] { throw RuntimeError(kOverflow); });
+        EXPECT_EQ(ErrorOf([&] { LoadPicture(path); }), kOverflow);
+    }
+}
+
+// A box sized to its picture shows it without a copy of its own until it draws.
+TEST(PictureBox, SizingToAPictureTakesItOverWithoutACopy) {
+    Host host;
+    PictureBox box(host, L"box", {.border = true, .autoSize = true});
+    const Picture picture(std::make_shared<Bitmap32>(30, 20));
+    box.SetPicture(picture);
+    EXPECT_EQ(box.Image().Handle(), picture.Handle());
+}
+
+// A tall picture replaced by a wide one: the box passes through the new width with the old
+// height, larger than any picture, without allocating for it or losing what it keeps.
+TEST(PictureBox, PassesThroughASizeLargerThanAnyPicture) {
+    Host host;
+    PictureBox box(host, L"box", {.place = {0, 0, 100, 20000}, .backColor = Rgb(9, 9, 9)});
+    box.PSet(5, 5, Rgb(1, 2, 3));
+    box.SetWidth(20000); // 400 megapixels for a moment
+    box.SetHeight(100);
+    EXPECT_EQ(box.ScaleWidth(), 20000);
+    EXPECT_EQ(box.ScaleHeight(), 100);
+    EXPECT_EQ(box.Point(5, 5), Rgb(1, 2, 3));
+    EXPECT_EQ(box.Point(19999, 99), Rgb(9, 9, 9));
+}
+
+// An error in a resize event cannot unwind through the system's code that sent the message
+// (under Wine that never returns): it reaches the code that set the size.
+TEST(PictureBox, AnErrorInItsResizeEventReachesTheCodeThatSetTheSize) {
+    Host host;
+    PictureBox box(host, L"box", {.place = {0, 0, 10, 10}});
+    box.Resize = [] { throw RuntimeError(kOverflow); };
+    EXPECT_EQ(ErrorOf([&] { box.SetWidth(20); }), kOverflow);
+    box.Resize = nullptr;
+    EXPECT_EQ(ErrorOf([&] { box.SetWidth(30); }), 0);
+    EXPECT_EQ(box.ScaleWidth(), 30);
 }

@@ -7,6 +7,7 @@
 #include <shellapi.h>
 #include <wincodec.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 #include <vector>
@@ -16,16 +17,6 @@ namespace mirolt::test {
 int32_t PatternColor(int x, int y) {
     return Rgb((x * 7) & 255, (y * 5) & 255, (x + y) & 255);
 }
-
-namespace {
-std::vector<uint32_t> Pixels(int w, int h, const std::function<int32_t(int, int)> &color) {
-    std::vector<uint32_t> px(size_t(w) * h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            px[size_t(y) * w + x] = BgrxFromColor(color(x, y));
-    return px;
-}
-} // namespace
 
 void WriteBytes(const std::wstring &path, const std::string &bytes) {
     FILE *f = _wfopen(path.c_str(), L"wb");
@@ -47,16 +38,39 @@ std::string ReadBytes(const std::wstring &path) {
     return out;
 }
 
+// Written a row at a time, so that a picture of any size costs the test little memory.
 void WriteBmp(const std::wstring &path, int width, int height,
               const std::function<int32_t(int, int)> &color) {
-    const auto px = Pixels(width, height, color);
-    const auto bytes = EncodeBmp24(width, height, px.data(), width);
-    WriteBytes(path, std::string(bytes.begin(), bytes.end()));
+    const uint32_t stride = (uint32_t(width) * 3 + 3) & ~3u;
+    const std::vector<uint8_t> header = EncodeBmp24(0, 0, nullptr, 0);
+    std::string head(header.begin(), header.end());
+    auto put32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            head[at + size_t(i)] = char(v >> (8 * i));
+    };
+    put32(2, uint32_t(head.size() + uint64_t{stride} * uint32_t(height)));
+    put32(18, uint32_t(width));
+    put32(22, uint32_t(height));
+    put32(34, stride * uint32_t(height));
+    FILE *f = _wfopen(path.c_str(), L"wb");
+    if (!f) throw std::runtime_error("cannot write test file");
+    bool ok = fwrite(head.data(), 1, head.size(), f) == head.size();
+    std::vector<uint8_t> row(stride, 0);
+    for (int y = height - 1; ok && y >= 0; --y) {
+        for (int x = 0; x < width; ++x) {
+            const int32_t c = color(x, y);
+            row[size_t(x) * 3] = uint8_t(BlueOf(c));
+            row[size_t(x) * 3 + 1] = uint8_t(GreenOf(c));
+            row[size_t(x) * 3 + 2] = uint8_t(RedOf(c));
+        }
+        ok = fwrite(row.data(), 1, row.size(), f) == row.size();
+    }
+    ok = fclose(f) == 0 && ok;
+    if (!ok) throw std::runtime_error("cannot write test file");
 }
 
 void WriteJpeg(const std::wstring &path, int width, int height,
                const std::function<int32_t(int, int)> &color) {
-    auto px = Pixels(width, height, color);
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     IWICImagingFactory *factory = nullptr;
     IWICStream *stream = nullptr;
@@ -72,20 +86,25 @@ void WriteJpeg(const std::wstring &path, int width, int height,
         SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) &&
         SUCCEEDED(frame->Initialize(nullptr)) &&
         SUCCEEDED(frame->SetSize(UINT(width), UINT(height)));
-    if (ok) {
-        WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
-        ok = SUCCEEDED(frame->SetPixelFormat(&format));
-        std::vector<uint8_t> rows(size_t(width) * 3 * height);
-        for (size_t i = 0; i < px.size(); ++i) {
-            rows[i * 3] = uint8_t(px[i]);
-            rows[i * 3 + 1] = uint8_t(px[i] >> 8);
-            rows[i * 3 + 2] = uint8_t(px[i] >> 16);
-        }
-        ok = ok && format == GUID_WICPixelFormat24bppBGR &&
-             SUCCEEDED(frame->WritePixels(UINT(height), UINT(width) * 3, UINT(rows.size()),
-                                          rows.data())) &&
-             SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
+    WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+    ok = ok && SUCCEEDED(frame->SetPixelFormat(&format)) && format == GUID_WICPixelFormat24bppBGR;
+    // Strips of rows, so that a picture of any size costs the test little memory.
+    const int rowsPerStrip = 64;
+    std::vector<uint8_t> rows(size_t(width) * 3 * rowsPerStrip);
+    for (int y0 = 0; ok && y0 < height; y0 += rowsPerStrip) {
+        const int n = std::min(rowsPerStrip, height - y0);
+        for (int y = 0; y < n; ++y)
+            for (int x = 0; x < width; ++x) {
+                const int32_t c = color(x, y0 + y);
+                uint8_t *p = rows.data() + (size_t(y) * width + x) * 3;
+                p[0] = uint8_t(BlueOf(c));
+                p[1] = uint8_t(GreenOf(c));
+                p[2] = uint8_t(RedOf(c));
+            }
+        ok = SUCCEEDED(
+            frame->WritePixels(UINT(n), UINT(width) * 3, UINT(n) * UINT(width) * 3, rows.data()));
     }
+    ok = ok && SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
     if (frame) frame->Release();
     if (encoder) encoder->Release();
     if (stream) stream->Release();
