@@ -169,6 +169,8 @@ void Form1::WireEvents() {
 
     FileOpen.Click = [this] { FileOpen_Click(); };
     OnlyOpen.Click = [this] { OnlyOpen_Click(); };
+    SusieOpen.Click = [this] { SusieOpen_Click(); };
+    SusieOnlyOpen.Click = [this] { SusieOnlyOpen_Click(); };
     Save.Click = [this] { Save_Click(); };
     OnlyBMP.Click = [this] { Save_Click(); };
     Copy.Click = [this] { Copy_Click(); };
