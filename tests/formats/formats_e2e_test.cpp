@@ -107,11 +107,7 @@ TEST(PluginOpenEndToEnd, OpensAPictureThroughThePluginFolderBesideTheProgram) {
     TempFolder dir;
     const std::wstring exe = dir.File(L"Mirolt.exe");
     ASSERT_TRUE(CopyFileW(BuildPath(MIROLT_EXE).c_str(), exe.c_str(), FALSE));
-    ASSERT_TRUE(CopyFileW(
-        (BuildPath(CONFIGURABLE_PLUGIN).substr(0, BuildPath(CONFIGURABLE_PLUGIN).rfind(L'\\')) +
-         L"\\Brovik.dll")
-            .c_str(),
-        dir.File(L"Brovik.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(BuildPath(BROVIK_DLL).c_str(), dir.File(L"Brovik.dll").c_str(), FALSE));
     const std::wstring plugins = dir.File(L"plugin");
     CreateDirectoryW(plugins.c_str(), nullptr);
 #ifdef _WIN64
