@@ -50,6 +50,10 @@ TEST_F(PluginFolderTest, InformationTextsCrossAsAnsiAndFailQuietly) {
     EXPECT_EQ(GetPluginInfoText(jp, 0), L"00IN");
     EXPECT_EQ(GetPluginInfoText(jp, 1), L"");                       // no such information
     EXPECT_EQ(GetPluginInfoText(folder + L"\\broken.spi", 0), L""); // not loadable
+#if defined(_WIN64) && defined(WIN32_PPM_PLUGIN)
+    // A 32-bit plug-in cannot be loaded into the 64-bit program.
+    EXPECT_EQ(GetPluginInfoText(BuildPath(WIN32_PPM_PLUGIN), 0), L"");
+#endif
     EXPECT_EQ(ErrorOf([&] { GetPluginInfoText(jp, 9); }), kInvalidProcedureCall);
 }
 
