@@ -164,6 +164,8 @@ void Form1::WireEvents() {
 
     Bind(FileOpen.Click, &Form1::FileOpen_Click);
     Bind(OnlyOpen.Click, &Form1::OnlyOpen_Click);
+    Bind(SusieOpen.Click, &Form1::SusieOpen_Click);
+    Bind(SusieOnlyOpen.Click, &Form1::SusieOnlyOpen_Click);
     Bind(Save.Click, &Form1::Save_Click);
     Bind(OnlyBMP.Click, &Form1::Save_Click);
     Bind(Copy.Click, &Form1::Copy_Click);

@@ -86,6 +86,10 @@ class Form1 : public platform::Form {
     void Clip_Click();
     void Idou_Click();
 
+    // Pictures of other formats through the Susie plug-ins (defined in formats/).
+    void SusieOpen_Click();
+    void SusieOnlyOpen_Click();
+
     // Pop-ups, the double click and the home page.
     void Picture5_MouseUp(int button, int shift, double x, double y);
     void Picture6_MouseUp(int button, int shift, double x, double y);

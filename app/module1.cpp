@@ -4,6 +4,7 @@
 #include "form2.h"
 #include "form3.h"
 #include "form4.h"
+#include "plugin_discovery.h"
 #include "prompts.h"
 #include "runtime.h"
 #include "vb_error.h"
@@ -27,6 +28,7 @@ constexpr StartupStep kStartupOrder[] = {
 } // namespace
 
 void Main(const StartupObserver &observe) {
+    formats::SetPluginFolder(formats::DefaultPluginFolder());
     forms::Form4.Show();
     forms::Form4->Refresh();
     forms::Form4->ProgressBar1.SetValue(0);
