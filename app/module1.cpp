@@ -1,9 +1,11 @@
 #include "module1.h"
 
 #include "form1.h"
+#include "form10.h"
 #include "form2.h"
 #include "form3.h"
 #include "form4.h"
+#include "form7.h"
 #include "prompts.h"
 #include "runtime.h"
 #include "vb_error.h"
@@ -19,9 +21,9 @@ struct StartupStep {
 
 // Every window the program keeps for its whole run, in creation order.
 constexpr StartupStep kStartupOrder[] = {
-    {L"Form1", [] { forms::Form1.Load(); }, 1},
-    {L"Form2", [] { forms::Form2.Load(); }, 2},
-    {L"Form3", [] { forms::Form3.Load(); }, 3},
+    {L"Form1", [] { forms::Form1.Load(); }, 1},   {L"Form2", [] { forms::Form2.Load(); }, 2},
+    {L"Form3", [] { forms::Form3.Load(); }, 3},   {L"Form7", [] { forms::Form7.Load(); }, 5},
+    {L"Form10", [] { forms::Form10.Load(); }, 8}, // already created by Form7's fonts
 };
 
 } // namespace
