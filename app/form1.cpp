@@ -176,6 +176,9 @@ void Form1::WireEvents() {
     Bind(Idou.Click, &Form1::Idou_Click);
     Bind(OnlyIdou.Click, &Form1::Idou_Click);
     Bind(GoHP.Click, &Form1::GoHP_Click);
+    Bind(MTextEditerSettei.Click, &Form1::MTextEditerSettei_Click);
+    Bind(TrueMemoSettei.Click, &Form1::TrueMemoSettei_Click);
+    Bind(MemoSettei.Click, &Form1::MemoSettei_Click);
     Bind(Picture5.MouseUp, &Form1::Picture5_MouseUp);
     Bind(Picture6.MouseUp, &Form1::Picture6_MouseUp);
     Bind(Picture3.MouseUp, &Form1::Picture3_MouseUp);

@@ -97,6 +97,11 @@ class Form1 : public platform::Form {
     void Picture3_DblClick();
     void GoHP_Click();
 
+    // The settings windows of Notepad and of the text editor (defined with the text art).
+    void MTextEditerSettei_Click();
+    void TrueMemoSettei_Click();
+    void MemoSettei_Click();
+
   protected:
     void Form_Load() override;
     void Form_Resize() override;

@@ -1,9 +1,11 @@
 #include "module1.h"
 
 #include "form1.h"
+#include "form10.h"
 #include "form2.h"
 #include "form3.h"
 #include "form4.h"
+#include "form7.h"
 #include "plugin_discovery.h"
 #include "prompts.h"
 #include "runtime.h"
@@ -18,12 +20,16 @@ struct StartupStep {
     float progress;
 };
 
-// Every window the program keeps for its whole run, in creation order.
+// Every window the program keeps for its whole run, in creation order, one a line.
+// clang-format off
 constexpr StartupStep kStartupOrder[] = {
     {L"Form1", [] { forms::Form1.Load(); }, 1},
     {L"Form2", [] { forms::Form2.Load(); }, 2},
     {L"Form3", [] { forms::Form3.Load(); }, 3},
+    {L"Form7", [] { forms::Form7.Load(); }, 5},
+    {L"Form10", [] { forms::Form10.Load(); }, 8}, // already created by Form7's fonts
 };
+// clang-format on
 
 } // namespace
 

@@ -2,6 +2,7 @@
 // that its main window shows the picture, then closes it.
 #include "picture_cases.h"
 #include "picture_files.h"
+#include "settings_file.h"
 
 #include "color.h"
 
@@ -127,7 +128,12 @@ TEST(EndToEnd, StartsWithACommandLinePictureAndCloses) {
     auto color = [](int x, int y) { return x < 40 ? 0x0000FF : (y < 30 ? 0x00FF00 : 0xFF0000); };
     WriteBmp(picture, 80, 60, color);
 
-    std::wstring commandLine = L"\"" + WindowsPath(MIROLT_EXE) + L"\" " + picture;
+    // The program runs from a folder of its own, with every setting stored beside it.
+    const std::wstring exe = dir.File(L"Mirolt.exe");
+    ASSERT_TRUE(CopyFileW(WindowsPath(MIROLT_EXE).c_str(), exe.c_str(), FALSE));
+    WriteCompleteDataIni(dir.Path());
+
+    std::wstring commandLine = L"\"" + exe + L"\" " + picture;
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};

@@ -1,22 +1,37 @@
+#include "data_ini.h"
 #include "form1.h"
+#include "form10.h"
 #include "form4.h"
+#include "form7.h"
 #include "module1.h"
 #include "runtime.h"
 
 #include "fake_prompts.h"
 #include "picture_files.h"
+#include "settings_file.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace mirolt;
 
 namespace {
 struct StartupTest : ::testing::Test {
+    // Every setting stored, so that the windows' reads show no box.
+    void SetUp() override {
+        test::WriteCompleteDataIni(settings.Path());
+        textart::SetDataIniFolder(settings.Path());
+    }
     void TearDown() override {
         platform::SetCommandLineForTesting(L"");
         forms::Form1.Discard();
+        forms::Form7.Discard();
+        forms::Form10.Discard();
         platform::ReleaseUnloadedForms();
+        textart::SetDataIniFolder({});
     }
+    test::TempFolder settings;
     test::FakePrompts prompts;
 };
 } // namespace
@@ -35,6 +50,14 @@ TEST_F(StartupTest, LoadingScreenCountsTheWindowsThenGivesWayToTheMainWindow) {
     EXPECT_TRUE(loadingShownFirst);
     ASSERT_FALSE(steps.empty());
     EXPECT_EQ(steps.front(), std::make_pair(std::wstring(L"Form1"), 1.0f));
+    // The editor settings exist before their own step: the Notepad settings' fonts made them.
+    const auto form7 =
+        std::find(steps.begin(), steps.end(), std::make_pair(std::wstring(L"Form7"), 5.0f));
+    EXPECT_NE(form7, steps.end());
+    EXPECT_NE(std::find(form7, steps.end(), std::make_pair(std::wstring(L"Form10"), 8.0f)),
+              steps.end());
+    EXPECT_FALSE(forms::Form7->Visible());
+    EXPECT_GT(forms::Form10->Combo1.ListCount(), 0);
     for (size_t i = 1; i < steps.size(); ++i)
         EXPECT_GT(steps[i].second, steps[i - 1].second);
     platform::ReleaseUnloadedForms();
