@@ -4,6 +4,8 @@
 #include "form2.h"
 #include "form3.h"
 #include "form4.h"
+#include "form8.h"
+#include "form9.h"
 #include "prompts.h"
 #include "runtime.h"
 #include "vb_error.h"
@@ -19,9 +21,9 @@ struct StartupStep {
 
 // Every window the program keeps for its whole run, in creation order.
 constexpr StartupStep kStartupOrder[] = {
-    {L"Form1", [] { forms::Form1.Load(); }, 1},
-    {L"Form2", [] { forms::Form2.Load(); }, 2},
-    {L"Form3", [] { forms::Form3.Load(); }, 3},
+    {L"Form1", [] { forms::Form1.Load(); }, 1}, {L"Form2", [] { forms::Form2.Load(); }, 2},
+    {L"Form3", [] { forms::Form3.Load(); }, 3}, {L"Form8", [] { forms::Form8.Load(); }, 6},
+    {L"Form9", [] { forms::Form9.Load(); }, 7},
 };
 
 } // namespace
