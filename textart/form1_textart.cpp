@@ -21,6 +21,14 @@ namespace {
 
 constexpr wchar_t kMainCaption[] = L"Mirolt";
 
+// The next cell of a 16-bit counter: past 32767 it overflows (6).
+inline int32_t Step16(int32_t v) {
+    v += 5;
+    if (v > INT16_MAX) [[unlikely]]
+        throw RuntimeError(kOverflow);
+    return v;
+}
+
 void ShowConversionError(int number) {
     if (number == kOutOfMemory) {
         platform::MsgBox(L"メモリーが不足しています。\nもう少し小さな画像でお試しください。",
@@ -116,9 +124,9 @@ void Form1::MakeTextArt() {
                 const int32_t columns = int32_t(Picture1.Width()) / 5 + 1;
                 text.reserve(size_t(lastY / 5 + 1) * size_t(std::max(columns, 0) + 2));
             }
-            for (int32_t y = 0; y <= lastY; y = CInt(y + 5)) {
+            for (int32_t y = 0; y <= lastY; y = Step16(y)) {
                 const int32_t lastX = CInt(Picture1.Width() - 5); // anew for each row
-                for (int32_t x = 0; x <= lastX; x = CInt(x + 5)) {
+                for (int32_t x = 0; x <= lastX; x = Step16(x)) {
                     if (Run) [[unlikely]] {
                         restore();
                         Run = false;

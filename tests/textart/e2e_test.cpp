@@ -90,7 +90,8 @@ class TextArtEndToEnd : public ::testing::Test {
   protected:
     // Starts the program with `useSoft` as its viewer, runs 処理の実行 > 文字絵作成 by
     // keyboard and waits for "完了", which it confirms.
-    void Convert(const std::wstring &useSoft) {
+    void Convert(const std::wstring &useSoft, const std::wstring &gray = L"母",
+                 const std::wstring &white = L"一") {
         const std::wstring exe = dir.File(L"Mirolt.exe");
         ASSERT_TRUE(CopyFileW(WindowsPath(MIROLT_EXE).c_str(), exe.c_str(), FALSE));
         // The shipped settings (pattern 1, Wine's Notepad), with the viewer of the test.
@@ -98,6 +99,10 @@ class TextArtEndToEnd : public ::testing::Test {
         shipped = shipped.substr(0, shipped.rfind(L'\\')) + L"\\Data.ini";
         ASSERT_TRUE(CopyFileW(shipped.c_str(), dir.File(L"Data.ini").c_str(), FALSE));
         WritePrivateProfileStringW(L"Mozie", L"UseSoft", useSoft.c_str(),
+                                   dir.File(L"Data.ini").c_str());
+        WritePrivateProfileStringW(L"Mozie", L"UseWord5", gray.c_str(),
+                                   dir.File(L"Data.ini").c_str());
+        WritePrivateProfileStringW(L"Mozie", L"UseWord10", white.c_str(),
                                    dir.File(L"Data.ini").c_str());
         const std::wstring picture = dir.File(L"cells.bmp");
         WriteBmp(picture, 20, 10, Cells);
@@ -159,13 +164,14 @@ TEST_F(TextArtEndToEnd, EditorViewerShowsTheRows) {
     EXPECT_EQ(TextOf(box), kRows);
 }
 
+// Characters the keystroke syntax reads as key codes arrive as typed.
 TEST_F(TextArtEndToEnd, NotepadViewerTypesTheRowsIntoWinesNotepad) {
-    Convert(L"Notepad");
+    Convert(L"Notepad", L"{", L"+");
     HWND notepad = TopWindow(0, L"Notepad", nullptr);
     ASSERT_NE(notepad, nullptr);
     HWND edit = FindWindowExW(notepad, nullptr, L"Edit", nullptr);
     ASSERT_NE(edit, nullptr);
-    EXPECT_EQ(TextOf(edit), kRows);
+    EXPECT_EQ(TextOf(edit), L"鬱記{+鬱\r\n+{記鬱鬱\r\n鬱鬱鬱鬱鬱\r\n");
     DWORD pid = 0;
     GetWindowThreadProcessId(notepad, &pid);
     if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
