@@ -257,6 +257,15 @@ TEST_F(TextArtTest, EditorKeepsItsLineRulesBothWays) {
     e.Save_Click();
     EXPECT_TRUE(prompts.Messages().empty());
 
+    // A 10 MB file comes in whole.
+    std::string big;
+    for (int i = 0; big.size() < 10'000'000; ++i)
+        big += std::string(98, char('a' + i % 26)) + "\r\n";
+    test::WriteBytes(path, big);
+    prompts.ChooseFile(path);
+    e.TextOpen_Click();
+    EXPECT_EQ(e.Text1.Text().size(), big.size());
+
     // Text art of a 4000 x 3000 picture fits.
     const std::wstring large(480000, L'鬱');
     e.Text1.SetText(large);
