@@ -179,6 +179,12 @@ void Form1::WireEvents() {
     Bind(MTextEditerSettei.Click, &Form1::MTextEditerSettei_Click);
     Bind(TrueMemoSettei.Click, &Form1::TrueMemoSettei_Click);
     Bind(MemoSettei.Click, &Form1::MemoSettei_Click);
+    Bind(Mozie.Click, &Form1::Mozie_Click);
+    Bind(OnlyMozie.Click, &Form1::Mozie_Click);
+    Bind(MoziMemotyou.Click, &Form1::MoziMemotyou_Click);
+    Bind(MoziMirolt.Click, &Form1::MoziMirolt_Click);
+    Bind(KidouText.Click, &Form1::KidouText_Click);
+    Bind(Tukaumozi.Click, &Form1::Tukaumozi_Click);
     Bind(Picture5.MouseUp, &Form1::Picture5_MouseUp);
     Bind(Picture6.MouseUp, &Form1::Picture6_MouseUp);
     Bind(Picture3.MouseUp, &Form1::Picture3_MouseUp);
@@ -205,6 +211,7 @@ void Form1::Form_Load() {
     Run = false;
     CommonDialog1.Filter = kOpenFilter;
     CommonDialog1.CancelError = true;
+    LoadTextArtSettings();
     for (MenuItem *m : {&Save, &JPEGSave, &Copy, &Idou, &Syori, &Filter})
         m->SetEnabled(false);
     Picture6.SetVisible(false);

@@ -3,6 +3,8 @@
 #include "common_dialog.h"
 #include "toolkit.h"
 
+#include <array>
+
 namespace mirolt::app {
 
 class Form1 : public platform::Form {
@@ -101,6 +103,17 @@ class Form1 : public platform::Form {
     void MTextEditerSettei_Click();
     void TrueMemoSettei_Click();
     void MemoSettei_Click();
+    // Text art and its viewers (defined with the text art). The settings come from
+    // Data.ini, read afresh by LoadTextArtSettings; each keeps the NULs of its read buffer.
+    std::wstring NotepadPath, StandardFontName, StandardFontSize, TextArtFontName, TextArtFontSize;
+    std::array<std::wstring, 11> TextArtChars; // 0 stands for the darkest cells
+    void LoadTextArtSettings();
+    void MakeTextArt();
+    void Mozie_Click();
+    void MoziMemotyou_Click();
+    void MoziMirolt_Click();
+    void KidouText_Click();
+    void Tukaumozi_Click();
 
   protected:
     void Form_Load() override;

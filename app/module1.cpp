@@ -6,6 +6,8 @@
 #include "form3.h"
 #include "form4.h"
 #include "form7.h"
+#include "form8.h"
+#include "form9.h"
 #include "plugin_discovery.h"
 #include "prompts.h"
 #include "runtime.h"
@@ -27,6 +29,8 @@ constexpr StartupStep kStartupOrder[] = {
     {L"Form2", [] { forms::Form2.Load(); }, 2},
     {L"Form3", [] { forms::Form3.Load(); }, 3},
     {L"Form7", [] { forms::Form7.Load(); }, 5},
+    {L"Form8", [] { forms::Form8.Load(); }, 6},
+    {L"Form9", [] { forms::Form9.Load(); }, 7},
     {L"Form10", [] { forms::Form10.Load(); }, 8}, // already created by Form7's fonts
 };
 // clang-format on

@@ -1,0 +1,182 @@
+// The real Mirolt.exe, copied beside a Data.ini of the test's own, turns a small picture into
+// text art from its menu by keyboard; the rows are read from outside, in the program's editor
+// and in Wine's own Notepad.
+#include "picture_files.h"
+
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+using namespace mirolt::test;
+
+namespace {
+
+std::wstring WindowsPath(const char *path) {
+    std::wstring w;
+    for (const char *p = path; *p; ++p)
+        w += wchar_t(*p == '/' ? '\\' : *p);
+    return path[0] == '/' ? L"Z:" + w : w;
+}
+
+std::string Cp932(const std::wstring &text) {
+    std::string bytes(text.size() * 2 + 1, '\0');
+    bytes.resize(size_t(WideCharToMultiByte(932, 0, text.data(), int(text.size()), bytes.data(),
+                                            int(bytes.size()), nullptr, nullptr)));
+    return bytes;
+}
+
+bool Eventually(const std::function<bool()> &condition, int tries = 200) {
+    for (int i = 0; i < tries; ++i) {
+        if (condition()) return true;
+        Sleep(50);
+    }
+    return false;
+}
+
+struct Search {
+    DWORD pid; // 0: any process
+    const wchar_t *className;
+    const wchar_t *title;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK Visit(HWND w, LPARAM data) {
+    auto &s = *reinterpret_cast<Search *>(data);
+    wchar_t name[64] = {}, title[128] = {};
+    GetClassNameW(w, name, 64);
+    GetWindowTextW(w, title, 128);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if ((s.pid && owner != s.pid) || !IsWindowVisible(w)) return TRUE;
+    if (s.className && wcscmp(name, s.className) != 0) return TRUE;
+    if (s.title && wcscmp(title, s.title) != 0) return TRUE;
+    s.found = w;
+    return FALSE;
+}
+
+HWND TopWindow(DWORD pid, const wchar_t *className, const wchar_t *title) {
+    Search s{pid, className, title};
+    EnumWindows(Visit, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+std::wstring TextOf(HWND w) {
+    const LRESULT n = SendMessageW(w, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(size_t(n) + 1, L'\0');
+    text.resize(size_t(SendMessageW(w, WM_GETTEXT, WPARAM(n + 1), LPARAM(text.data()))));
+    return text;
+}
+
+void Press(WORD key) {
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[1].ki.wVk = key;
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof(INPUT));
+    Sleep(100);
+}
+
+// Each cell's top-left colour picks a character of pattern 1: black 鬱, red (255) 記,
+// gray (384) 母, white 一; the second row mirrors the first.
+int32_t Cells(int x, int y) {
+    const int32_t colours[] = {0x000000, 0x0000FF, 0x808080, 0xFFFFFF};
+    const int cell = x / 5;
+    return colours[y < 5 ? cell : 3 - cell];
+}
+
+class TextArtEndToEnd : public ::testing::Test {
+  protected:
+    // Starts the program with `useSoft` as its viewer, runs 処理の実行 > 文字絵作成 by
+    // keyboard and waits for "完了", which it confirms.
+    void Convert(const std::wstring &useSoft, const std::wstring &gray = L"母",
+                 const std::wstring &white = L"一") {
+        const std::wstring exe = dir.File(L"Mirolt.exe");
+        ASSERT_TRUE(CopyFileW(WindowsPath(MIROLT_EXE).c_str(), exe.c_str(), FALSE));
+        // The shipped settings (pattern 1, Wine's Notepad), with the viewer of the test.
+        std::wstring shipped = WindowsPath(MIROLT_EXE);
+        shipped = shipped.substr(0, shipped.rfind(L'\\')) + L"\\Data.ini";
+        ASSERT_TRUE(CopyFileW(shipped.c_str(), dir.File(L"Data.ini").c_str(), FALSE));
+        WritePrivateProfileStringW(L"Mozie", L"UseSoft", useSoft.c_str(),
+                                   dir.File(L"Data.ini").c_str());
+        WritePrivateProfileStringW(L"Mozie", L"UseWord5", gray.c_str(),
+                                   dir.File(L"Data.ini").c_str());
+        WritePrivateProfileStringW(L"Mozie", L"UseWord10", white.c_str(),
+                                   dir.File(L"Data.ini").c_str());
+        const std::wstring picture = dir.File(L"cells.bmp");
+        WriteBmp(picture, 20, 10, Cells);
+
+        std::wstring commandLine = L"\"" + exe + L"\" " + picture;
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   nullptr, &si, &pi));
+        HWND main = nullptr;
+        // Form8 and Form9 are up before the main window, as Form1 is shown last.
+        ASSERT_TRUE(
+            Eventually([&] { return (main = TopWindow(pi.dwProcessId, nullptr, L"Mirolt")); }));
+        Sleep(1000); // the command line's picture
+        SetForegroundWindow(main);
+        Press(VK_F10);
+        Press(VK_RIGHT);
+        Press(VK_DOWN);
+        for (int i = 0; i < 5; ++i)
+            Press(VK_DOWN);
+        Press(VK_RETURN);
+        HWND done = nullptr;
+        ASSERT_TRUE(Eventually(
+            [&] { return (done = TopWindow(pi.dwProcessId, L"#32770", L"Mirolt")); }, 600))
+            << "no 完了";
+        std::wstring texts;
+        for (HWND c = GetWindow(done, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+            texts += TextOf(c) + L"|";
+        EXPECT_NE(texts.find(L"|完了|"), std::wstring::npos) << Cp932(texts);
+        PostMessageW(done, WM_COMMAND, IDOK, 0);
+        Sleep(300);
+    }
+
+    void TearDown() override {
+        if (pi.hProcess) {
+            TerminateProcess(pi.hProcess, 0);
+            WaitForSingleObject(pi.hProcess, 10000);
+            CloseHandle(pi.hThread);
+            CloseHandle(pi.hProcess);
+        }
+    }
+
+    TempFolder dir;
+    PROCESS_INFORMATION pi{};
+};
+
+// The working picture takes the source view's outer size: its border adds a column and a row
+// of cells in the darkest class.
+const wchar_t kRows[] = L"鬱記母一鬱\r\n一母記鬱鬱\r\n鬱鬱鬱鬱鬱\r\n";
+
+} // namespace
+
+TEST_F(TextArtEndToEnd, EditorViewerShowsTheRows) {
+    Convert(L"Mirolt");
+    HWND editor = TopWindow(pi.dwProcessId, nullptr, L"MiroltTextエディター");
+    ASSERT_NE(editor, nullptr);
+    HWND box = GetWindow(editor, GW_CHILD);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(TextOf(box), kRows);
+}
+
+// Characters the keystroke syntax reads as key codes arrive as typed.
+TEST_F(TextArtEndToEnd, NotepadViewerTypesTheRowsIntoWinesNotepad) {
+    Convert(L"Notepad", L"{", L"+");
+    HWND notepad = TopWindow(0, L"Notepad", nullptr);
+    ASSERT_NE(notepad, nullptr);
+    HWND edit = FindWindowExW(notepad, nullptr, L"Edit", nullptr);
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(TextOf(edit), L"鬱記{+鬱\r\n+{記鬱鬱\r\n鬱鬱鬱鬱鬱\r\n");
+    DWORD pid = 0;
+    GetWindowThreadProcessId(notepad, &pid);
+    if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
+        TerminateProcess(h, 0);
+        WaitForSingleObject(h, 10000);
+        CloseHandle(h);
+    }
+}

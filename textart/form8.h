@@ -1,0 +1,39 @@
+#pragma once
+// Form8: the program's own text editor, one multi-line box over the whole client area. It
+// shows the text art and opens and saves Shift_JIS text files.
+#include "common_dialog.h"
+#include "toolkit.h"
+
+namespace mirolt::app {
+
+class Form8 : public platform::Form {
+  public:
+    Form8();
+
+    platform::MenuItem File, Save, TextOpen, Sen, End;
+    platform::MenuItem Settei, Setteisuru, CanHenkou, Line, Yuukou;
+    platform::TextBox Text1;
+    platform::CommonDialog CommonDialog1; // one file name for open and save
+
+    void Save_Click();
+    void TextOpen_Click();
+    void End_Click();
+    void CanHenkou_Click();
+    void Yuukou_Click();
+    void Setteisuru_Click();
+
+    // Reads the editor's font from Data.ini [MiroltTextEditer].
+    void ApplyEditorSettings();
+
+  protected:
+    void Form_Load() override;
+    void Form_Resize() override;
+};
+
+inline constexpr const wchar_t *kTextFilter = L"Textファイル(*.txt)|*.txt|";
+
+} // namespace mirolt::app
+
+namespace mirolt::forms {
+inline platform::FormInstance<app::Form8> Form8;
+}
