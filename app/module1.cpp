@@ -1,6 +1,8 @@
 #include "module1.h"
 
 #include "form1.h"
+#include "form11.h"
+#include "form12.h"
 #include "form2.h"
 #include "form3.h"
 #include "form4.h"
@@ -19,9 +21,9 @@ struct StartupStep {
 
 // Every window the program keeps for its whole run, in creation order.
 constexpr StartupStep kStartupOrder[] = {
-    {L"Form1", [] { forms::Form1.Load(); }, 1},
-    {L"Form2", [] { forms::Form2.Load(); }, 2},
-    {L"Form3", [] { forms::Form3.Load(); }, 3},
+    {L"Form1", [] { forms::Form1.Load(); }, 1},    {L"Form2", [] { forms::Form2.Load(); }, 2},
+    {L"Form3", [] { forms::Form3.Load(); }, 3},    {L"Form11", [] { forms::Form11.Load(); }, 9},
+    {L"Form12", [] { forms::Form12.Load(); }, 10},
 };
 
 } // namespace
