@@ -161,6 +161,10 @@ void Form1::WireEvents() {
     Bind(OnlySepia.Click, &Form1::Sepia_Click);
     Bind(OnlyLight.Click, &Form1::Light_Click);
     Bind(OnlyColor.Click, &Form1::Color_Click);
+    Bind(Sonoiti.Click, &Form1::Sonoiti_Click);
+    Bind(OnlySonoiti.Click, &Form1::Sonoiti_Click);
+    Bind(Mozaiku.Click, &Form1::Mozaiku_Click);
+    Bind(OnlyMozaiku.Click, &Form1::Mozaiku_Click);
 
     Bind(FileOpen.Click, &Form1::FileOpen_Click);
     Bind(OnlyOpen.Click, &Form1::OnlyOpen_Click);

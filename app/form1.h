@@ -62,6 +62,8 @@ class Form1 : public platform::Form {
     void Sepia_Click();
     void Light_Click();
     void Color_Click();
+    void Sonoiti_Click();
+    void Mozaiku_Click();
 
     void Command1_Click();
     void HScroll1_Change();

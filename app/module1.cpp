@@ -2,6 +2,8 @@
 
 #include "form1.h"
 #include "form10.h"
+#include "form11.h"
+#include "form12.h"
 #include "form2.h"
 #include "form3.h"
 #include "form4.h"
@@ -32,6 +34,8 @@ constexpr StartupStep kStartupOrder[] = {
     {L"Form8", [] { forms::Form8.Load(); }, 6},
     {L"Form9", [] { forms::Form9.Load(); }, 7},
     {L"Form10", [] { forms::Form10.Load(); }, 8}, // already created by Form7's fonts
+    {L"Form11", [] { forms::Form11.Load(); }, 9},
+    {L"Form12", [] { forms::Form12.Load(); }, 10},
 };
 // clang-format on
 

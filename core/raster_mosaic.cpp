@@ -1,0 +1,81 @@
+#include "raster_mosaic.h"
+
+#include "vb_numeric.h"
+
+#include <cmath>
+#include <cwchar>
+#include <cwctype>
+
+namespace mirolt {
+
+uint32_t RasterCodeOf(std::wstring_view name) {
+    uint32_t code = 0;
+    for (const RasterOperation &op : kRasterOperations)
+        if (name == op.name) code = op.code;
+    return code;
+}
+
+std::optional<double> RasterCountOf(std::wstring_view text) {
+    const std::wstring s(text);
+    if (s.empty() || std::iswspace(s.front())) return std::nullopt;
+    wchar_t *end = nullptr;
+    const double v = std::wcstod(s.c_str(), &end);
+    if (end != s.c_str() + s.size() || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+namespace {
+// R(): nearest integer, halves to even. The counts are at least 1, so every value here
+// is at most twice a picture side.
+int32_t R(double v) {
+    return int32_t(RoundHalfEven(v));
+}
+} // namespace
+
+std::optional<RasterPlan> PlanRasterFilter(int32_t w, int32_t h, double n1, double n2) {
+    if (!(n1 >= 1) || !(n2 >= 1)) return std::nullopt;
+    const int32_t s1 = R(2.0 * w / n1);
+    const int32_t s2 = R(-2.0 * w / n2);
+    if (s1 <= 0 || s2 >= 0) return std::nullopt;
+    RasterPlan plan;
+    plan.pass1 = {-w, s1, -h, R(2.0 * h / n1), R(2.0 * w) / s1 + 1};
+    // The second pass moves down by the width over n2, not twice the height.
+    plan.pass2 = {w, s2, -h, R(double(w) / n2), R(2.0 * w) / -s2 + 1};
+    return plan;
+}
+
+int32_t MosaicProgressMax(int32_t h, int32_t n) {
+    return (h - 1) / (n - 1) + 1; // truncating, as integer division does
+}
+
+int32_t MosaicAverage(int32_t sum, int32_t count) {
+    return R(double(sum) / double(count == 0 ? 1 : count));
+}
+
+namespace {
+std::wstring ThreeDigits(int32_t number) {
+    wchar_t buf[16];
+    std::swprintf(buf, 16, L"%03d", int(number));
+    return buf;
+}
+} // namespace
+
+std::wstring StageExportFilter(int32_t lastNumber) {
+    return L"*_001～" + ThreeDigits(lastNumber) + L".bmp|*.bmp";
+}
+
+std::wstring StageFileBase(const std::wstring &chosen) {
+    if (chosen.size() >= 4) {
+        std::wstring ending = chosen.substr(chosen.size() - 4);
+        for (wchar_t &c : ending)
+            c = wchar_t(std::towlower(c));
+        if (ending == L".bmp") return chosen.substr(0, chosen.size() - 4);
+    }
+    return chosen;
+}
+
+std::wstring StageFileName(const std::wstring &base, int32_t number) {
+    return base + L"_" + ThreeDigits(number) + L".bmp";
+}
+
+} // namespace mirolt

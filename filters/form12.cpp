@@ -1,0 +1,261 @@
+#include "form12.h"
+
+#include "form1.h"
+#include "raster_mosaic.h"
+
+#include "prompts.h"
+#include "runtime.h"
+#include "system.h"
+#include "vb_constants.h"
+#include "vb_error.h"
+
+#include <algorithm>
+#include <string>
+
+namespace mirolt::app {
+namespace {
+
+using platform::CommandButton;
+
+const platform::FormDesign kForm12Design = {.caption = L"モザイク化",
+                                            .clientWidthTwips = 5175,
+                                            .clientHeightTwips = 7320,
+                                            .border = platform::BorderStyle::FixedSingle,
+                                            .maxButton = false};
+
+CommandButton::Design Button(double left, double top, const wchar_t *caption) {
+    return {.place = {left, top, 1215, 375}, .caption = caption};
+}
+
+platform::Label::Design LabelAt(platform::Place place, std::wstring caption,
+                                platform::Label::Alignment alignment = {}) {
+    platform::Label::Design d;
+    d.place = place;
+    d.caption = std::move(caption);
+    d.alignment = alignment;
+    return d;
+}
+
+// "細かい" at the bar's left end, "荒い" at its right end, 29 ideographic spaces apart.
+platform::Label::Design Ends() {
+    platform::Label::Design d =
+        LabelAt({120, 2400, 4935, 255}, L"細かい" + std::wstring(29, L'\u3000') + L"荒い");
+    d.font.points = 6.75; // the 34 characters span the bar
+    return d;
+}
+
+} // namespace
+
+Form12::Form12()
+    : Form(kForm12Design), Command1(*this, L"Command1", Button(3840, 240, L"実行")),
+      Command2(*this, L"Command2", Button(3840, 720, L"キャンセル")),
+      Command3(*this, L"Command3", Button(3840, 1200, L"連番画像")),
+      Shape1(*this, L"Shape1",
+             {.place = {120, 240, 255, 255}, .kind = platform::Shape::Kind::Square}),
+      Label3(*this, L"Label3", LabelAt({1740, 300, 1575, 255}, L"←：サンプル")),
+      Label1(*this, L"Label1", LabelAt({120, 1800, 1575, 255}, L"モザイクの荒さ")),
+      Text1(*this, L"Text1",
+            {.place = {1800, 1740, 735, 315},
+             .text = L"5",
+             .alignment = platform::TextBox::Alignment::Right}),
+      HScroll1(*this, L"HScroll1",
+               {.place = {120, 2100, 4935, 255}, .min = 3, .max = 100, .value = 10}),
+      Label2(*this, L"Label2", Ends()),
+      Picture1(*this, L"Picture1", {.place = {120, 3240, 4935, 3135}, .border = true}),
+      HScroll2(*this, L"HScroll2",
+               {.place = {120, 6480, 2775, 300}, .min = 1, .max = 1000, .value = 150}),
+      Command5(*this, L"Command5", {.place = {3000, 6480, 975, 375}, .caption = L"スタート"}),
+      Command4(*this, L"Command4", {.place = {4080, 6480, 975, 375}, .caption = L"保存"}),
+      ProgressBar1(*this, L"ProgressBar1", {.place = {120, 7080, 3015, 195}}),
+      Label4(*this, L"Label4",
+             LabelAt({3240, 7130, 1815, 195}, L"保存中…", platform::Label::Alignment::Right)),
+      Timer1(*this, L"Timer1", {.interval = 150, .enabled = false}) {
+    Bind(Command1.Click, &Form12::Command1_Click);
+    Bind(Command2.Click, &Form12::Command2_Click);
+    Bind(Command3.Click, &Form12::Command3_Click);
+    Bind(Command4.Click, &Form12::Command4_Click);
+    Bind(Command5.Click, &Form12::Command5_Click);
+    Bind(HScroll1.Change, &Form12::HScroll1_Change);
+    Bind(HScroll2.Change, &Form12::HScroll2_Change);
+    Bind(Timer1.Timer, &Form12::Timer1_Timer);
+}
+
+void Form12::Form_Load() {
+    Text1.SetText(std::to_wstring(HScroll1.Value()));
+    SizeSample();
+    FrameCursor = 1;
+    SetHeight(kMosaicUpperHeight);
+    AnimationStopped = true;
+}
+
+// The sample is n x n screen pixels.
+void Form12::SizeSample() {
+    Shape1.SetWidth(HScroll1.Value() * platform::TwipsPerPixelX());
+    Shape1.SetHeight(HScroll1.Value() * platform::TwipsPerPixelY());
+}
+
+void Form12::HScroll1_Change() {
+    Text1.SetText(std::to_wstring(HScroll1.Value()));
+    SizeSample();
+}
+
+bool Form12::StillLoaded() const {
+    return forms::Form12.IsLoaded() && &forms::Form12.Get() == this;
+}
+
+void Form12::MakeMosaic(const int32_t &N) {
+    const int32_t n = N; // a change of the bar during the run's yields does not reach it
+    if (n < 2) return;
+    Form1 &f = forms::Form1.Get();
+    f.Picture2.Cls();
+    platform::SetMousePointer(vbHourglass);
+    const int32_t w = int32_t(f.Picture1.Width()), h = int32_t(f.Picture1.Height());
+    f.ProgressBar1.SetMin(0);
+    f.ProgressBar1.SetMax(float(MosaicProgressMax(h, n)));
+    f.ProgressBar1.SetVisible(true);
+    f.Command1.SetVisible(true);
+    f.ProgressBar1.SetValue(f.ProgressBar1.Min());
+
+    int32_t rowsDone = 0;
+    for (int32_t y = 0; y < h; y += n) {
+        for (int32_t x = 0; x < w; x += n) {
+            int32_t count = 0, red = 0, green = 0, blue = 0;
+            for (int32_t yy = y; yy < y + n; ++yy)
+                for (int32_t xx = x; xx < x + n; ++xx) {
+                    if (f.Run) [[unlikely]]
+                        goto done; // the current block stays unfilled
+                    const int32_t c = f.Picture1.Point(xx, yy);
+                    if (c == -1) continue; // outside the picture: no count, no yield
+                    ++count;
+                    red += c & 0xFF;
+                    green += (c >> 8) & 0xFF;
+                    blue += (c >> 16) & 0xFF;
+                    platform::DoEvents();
+                }
+            const int32_t color = MosaicAverage(red, count) + 256 * MosaicAverage(green, count) +
+                                  65536 * MosaicAverage(blue, count);
+            for (int32_t yy = y; yy < y + n; ++yy)
+                for (int32_t xx = x; xx < x + n; ++xx)
+                    f.Picture2.PSet(xx, yy, color);
+        }
+        ++rowsDone;
+        // Another run started during a yield may have narrowed the bar: stay inside it.
+        f.ProgressBar1.SetValue(
+            std::clamp(float(rowsDone), f.ProgressBar1.Min(), f.ProgressBar1.Max()));
+    }
+done:
+    f.ProgressBar1.SetVisible(false);
+    f.Command1.SetVisible(false);
+    platform::SetMousePointer(vbDefault);
+    MosaicResult = f.Picture2.Image();
+}
+
+// The mosaic is shown but not published: the result menus stay as they are.
+void Form12::Command1_Click() {
+    Form1 &f = forms::Form1.Get();
+    Command1.SetEnabled(false);
+    const int32_t n = HScroll1.Value();
+    MakeMosaic(n);
+    f.Picture3.SetPicture(MosaicResult);
+    f.Picture3.SetVisible(true);
+    if (f.Run) platform::MsgBox(L"キャンセルされました");
+    f.Run = false;
+    if (StillLoaded()) Command1.SetEnabled(true);
+}
+
+void Form12::Command2_Click() {
+    Hide();
+}
+
+// The stages are built whatever Run says between them; a cancel leaves the stages after
+// it cleared, and Run is reset at the end.
+void Form12::Command3_Click() {
+    Form1 &f = forms::Form1.Get();
+    MosaicFrames[2] = f.Picture1.Image();
+    const int32_t last = HScroll1.Value();
+    for (int32_t b = 3; b <= last; ++b) {
+        MakeMosaic(b);
+        MosaicFrames[size_t(b)] = MosaicResult;
+    }
+    FrameCount = last;
+    if (StillLoaded()) SetHeight(kMosaicFlipBookHeight);
+    f.Run = false;
+}
+
+void Form12::Command5_Click() {
+    if (AnimationStopped) {
+        if (FrameCount == 0) {
+            platform::MsgBox(kNoMosaicSequence, platform::vbExclamation);
+            return;
+        }
+        Timer1.SetInterval(HScroll2.Value());
+        Timer1.SetEnabled(true);
+        FrameCursor = FrameCount;
+        AnimationStopped = false;
+        Command5.SetCaption(L"ストップ");
+    } else {
+        Timer1.SetEnabled(false);
+        AnimationStopped = true;
+        Command5.SetCaption(L"スタート");
+    }
+}
+
+// From the coarsest stage down to the source, then round again.
+void Form12::Timer1_Timer() {
+    if (FrameCursor < 2 || FrameCursor > FrameCount) FrameCursor = std::max(FrameCount, 2);
+    Picture1.SetPicture(MosaicFrames[size_t(FrameCursor)]);
+    FrameCursor = FrameCursor == 2 ? FrameCount : FrameCursor - 1;
+}
+
+void Form12::HScroll2_Change() {
+    Timer1.SetInterval(HScroll2.Value());
+}
+
+void Form12::Command4_Click() {
+    if (FrameCount == 0) {
+        platform::MsgBox(kNoMosaicSequence, platform::vbExclamation);
+        return;
+    }
+    CommonDialog1.Filter = StageExportFilter(HScroll1.Value() - 1);
+    // A cancel keeps the previous name in the dialog; it must not export under it again.
+    bool chosen = true;
+    CommonDialog1.CancelError = true;
+    try {
+        CommonDialog1.ShowSave();
+    } catch (const RuntimeError &e) {
+        if (e.Number() != kDialogCancelled) throw;
+        chosen = false;
+    }
+    CommonDialog1.CancelError = false;
+
+    SetHeight(kMosaicSavingHeight);
+    Label4.SetCaption(L"保存中…");
+    ProgressBar1.SetValue(0);
+    ProgressBar1.SetMax(float(FrameCount)); // the bar ends one step short
+    if (!chosen || CommonDialog1.FileName.empty()) {
+        SetHeight(kMosaicFlipBookHeight);
+        return;
+    }
+    Refresh(); // the export does not yield: show the strip before it starts
+
+    // Each file is complete or absent; the first that cannot be written stops the export.
+    const std::wstring base = StageFileBase(CommonDialog1.FileName);
+    for (int32_t i = 2; i <= FrameCount; ++i) {
+        const std::wstring name = StageFileName(base, i - 1);
+        try {
+            platform::SavePicture(MosaicFrames[size_t(i)], name);
+        } catch (const RuntimeError &) {
+            Label4.SetCaption(L"保存できませんでした");
+            platform::MsgBox(L"次のファイルを保存できなかったため、保存を中止しました。\n" + name,
+                             platform::vbExclamation);
+            SetHeight(kMosaicFlipBookHeight);
+            return;
+        }
+        ProgressBar1.SetValue(ProgressBar1.Value() + 1);
+    }
+    platform::Beep();
+    Label4.SetCaption(L"保存しました");
+    SetHeight(kMosaicFlipBookHeight);
+}
+
+} // namespace mirolt::app

@@ -1,0 +1,57 @@
+#include "raster_mosaic.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+using namespace mirolt;
+
+namespace {
+using Positions = std::vector<std::pair<int, int>>;
+Positions PositionsOf(const RasterPass &p) {
+    Positions out;
+    for (int k = 0; k < p.count; ++k)
+        out.emplace_back(p.x0 + k * p.dx, p.y0 + k * p.dy);
+    return out;
+}
+Positions Diagonal(int x0, int dx, int y0, int dy, int count) {
+    return PositionsOf({x0, dx, y0, dy, count});
+}
+} // namespace
+
+TEST(RasterFilterRules, CopiesAlongBothDiagonals) {
+    auto plan = PlanRasterFilter(200, 100, 10, 10);
+    EXPECT_EQ(PositionsOf(plan->pass1), Diagonal(-200, 40, -100, 20, 11));
+    EXPECT_EQ(PositionsOf(plan->pass2), Diagonal(200, -40, -100, 20, 11));
+    // A square picture: the second pass moves down by the width over n2, ending at y = 0.
+    plan = PlanRasterFilter(100, 100, 3, 10);
+    EXPECT_EQ(PositionsOf(plan->pass1), Diagonal(-100, 67, -100, 67, 3)); // R(66.67)
+    EXPECT_EQ(PositionsOf(plan->pass2), Diagonal(100, -20, -100, 10, 11));
+    plan = PlanRasterFilter(5, 5, 4, 4); // R(2.5) = 2
+    EXPECT_EQ(PositionsOf(plan->pass1).size(), 6u);
+    EXPECT_EQ(plan->pass2.dx, -2);
+}
+
+TEST(RasterFilterRules, CountsWithoutAStepAreRefused) {
+    EXPECT_FALSE(PlanRasterFilter(200, 100, 0, 10));
+    EXPECT_FALSE(PlanRasterFilter(200, 100, 10, 0));
+    EXPECT_FALSE(PlanRasterFilter(200, 100, 800, 10)); // 2W / n = 0.5 rounds to 0
+    EXPECT_TRUE(PlanRasterFilter(200, 100, 799, 10));
+    EXPECT_FALSE(RasterCountOf(L""));
+    EXPECT_FALSE(RasterCountOf(L"1x"));
+}
+
+TEST(MosaicRules, AveragesBarAndFileNames) {
+    EXPECT_EQ(MosaicAverage(75, 6), 12);
+    EXPECT_EQ(MosaicAverage(81, 6), 14);
+    EXPECT_EQ(MosaicProgressMax(100, 10), 12); // ten rows of blocks
+    EXPECT_EQ(MosaicProgressMax(25, 10), 3);
+
+    EXPECT_EQ(StageExportFilter(2), L"*_001～002.bmp|*.bmp");
+    EXPECT_EQ(StageFileBase(L"C:\\p\\cat.BMP"), L"C:\\p\\cat");
+    // Without the ending the whole name is the base: never beside the chosen folder.
+    EXPECT_EQ(StageFileBase(L"C:\\p\\cat"), L"C:\\p\\cat");
+    EXPECT_EQ(StageFileBase(L"C:\\p\\cat.png"), L"C:\\p\\cat.png");
+    EXPECT_EQ(StageFileName(L"C:\\p\\cat", 99), L"C:\\p\\cat_099.bmp");
+}
