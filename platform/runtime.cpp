@@ -24,14 +24,16 @@ std::optional<std::wstring> g_commandLineOverride;
 int g_mousePointer = 0;
 
 struct YieldClock {
+    static constexpr double kPumpIntervalMs = 10.0;
     LARGE_INTEGER frequency{};
-    int64_t lastPump = 0;
+    int64_t lastPump = 0;      // when the last pump ended: the next is due an interval later
+    int64_t lastPumpStart = 0; // when the last pump (or the reset) began, for the statistics
     int64_t lastCheck = 0;
     uint32_t interval = 64; // calls between clock reads, adapted to the caller's pace
     YieldStats stats;
     YieldClock() {
         QueryPerformanceFrequency(&frequency);
-        lastPump = lastCheck = Now();
+        lastPump = lastPumpStart = lastCheck = Now();
     }
     int64_t Now() const {
         LARGE_INTEGER t;
@@ -44,11 +46,6 @@ struct YieldClock {
 YieldClock &Clock() {
     static YieldClock clock;
     return clock;
-}
-
-void NotePump(YieldClock &c, int64_t now) {
-    c.stats.maxGapMs = std::max(c.stats.maxGapMs, c.Ms(now - c.lastPump));
-    ++c.stats.pumps;
 }
 
 } // namespace
@@ -64,14 +61,20 @@ void detail::YieldSlow() {
         c.interval *= 2;
     c.lastCheck = now;
     g_yieldCountdown = c.interval;
-    if (c.Ms(now - c.lastPump) >= 10.0) {
-        NotePump(c, now);
-        PumpMessages();
-        c.lastPump = c.Now();
-    }
+    if (c.Ms(now - c.lastPump) >= YieldClock::kPumpIntervalMs) PumpMessages();
+}
+
+double MsUntilPump() {
+    const YieldClock &c = Clock();
+    return std::max(0.0, YieldClock::kPumpIntervalMs - c.Ms(c.Now() - c.lastPump));
 }
 
 void PumpMessages() {
+    YieldClock &c = Clock();
+    const int64_t start = c.Now();
+    c.stats.maxGapMs = std::max(c.stats.maxGapMs, c.Ms(start - c.lastPumpStart));
+    c.lastPumpStart = start;
+    ++c.stats.pumps;
     PictureBox::InvalidateDrawn();
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -81,6 +84,7 @@ void PumpMessages() {
     }
     // Unloaded forms are not deleted here: a yield runs inside some handler, which may
     // belong to one of them. The top-level message loop deletes them.
+    c.lastPump = c.Now();
 }
 
 void SetYieldHook(std::function<void()> hook) {
@@ -89,13 +93,16 @@ void SetYieldHook(std::function<void()> hook) {
 }
 
 YieldStats GetYieldStats() {
-    return Clock().stats;
+    const YieldClock &c = Clock();
+    YieldStats stats = c.stats;
+    stats.maxGapMs = std::max(stats.maxGapMs, c.Ms(c.Now() - c.lastPumpStart));
+    return stats;
 }
 
 void ResetYieldStats() {
     YieldClock &c = Clock();
     c.stats = {};
-    c.lastPump = c.lastCheck = c.Now();
+    c.lastPumpStart = c.lastCheck = c.Now();
 }
 
 void SetMousePointer(int pointer) {
