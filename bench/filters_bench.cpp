@@ -32,10 +32,14 @@ namespace {
 
 constexpr int kWidth = 4000, kHeight = 3000;
 
-// Answers "完了" at once, so that a run ends without a person.
+// Answers "完了" at once, so that a run ends without a person. A real message box pumps the
+// queue while it is up; so does this one, once.
 class AutoPrompts final : public platform::Prompts {
   public:
-    int MsgBox(const std::wstring &, int, const std::wstring &) override { return platform::vbOK; }
+    int MsgBox(const std::wstring &, int, const std::wstring &) override {
+        platform::PumpMessages();
+        return platform::vbOK;
+    }
     std::optional<std::wstring> FileDialog(const platform::FileDialogRequest &) override {
         return std::nullopt;
     }
