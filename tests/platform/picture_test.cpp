@@ -1,5 +1,6 @@
 #include "picture.h"
 #include "picture_box.h"
+#include "runtime.h"
 #include "vb_error.h"
 
 #include "picture_files.h"
@@ -221,4 +222,42 @@ TEST(PictureBox, PicturesHandedOnNeverChangeWithLaterDrawing) {
     EXPECT_EQ(ColorFromBgrx(image.Bitmap()->Bits()[1]), Rgb(1, 2, 3));
     EXPECT_EQ(b.Point(1, 0), 0);
     EXPECT_EQ(a.Point(1, 0), ResolveColor(a.BackColor()));
+}
+
+TEST(PictureBox, ScreenShowsThePixelsHeldAndTheBackgroundBeyondThem) {
+    Host host;
+    host.Show();
+    PictureBoxDesign d;
+    d.width = 40;
+    d.height = 30;
+    d.backColor = Rgb(255, 0, 0);
+    PictureBox box(host, L"box", d);
+    // Everything the screen shows is the persistent image as Point reads it.
+    auto expectScreenIsImage = [&] {
+        PumpMessages();
+        UpdateWindow(box.Hwnd());
+        HDC dc = GetDC(box.Hwnd());
+        for (int y = 0; y < 30; y += 2)
+            for (int x = 0; x < 40; x += 2)
+                ASSERT_EQ(int32_t(GetPixel(dc, x, y)), box.Point(x, y)) << x << "," << y;
+        ReleaseDC(box.Hwnd(), dc);
+    };
+    auto blue = std::make_shared<Bitmap32>(20, 10);
+    blue->Fill(BgrxFromColor(Rgb(0, 0, 255)));
+    box.SetPicture(Picture(blue)); // smaller than the box: the rest is background
+    // Whole columns drawn past the picture: the rows written, the rest background.
+    uint32_t *pixels = box.ColumnsForDrawing(25, 27, 5);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 25; x < 27; ++x)
+            pixels[size_t(y) * box.PixelStride() + size_t(x)] = BgrxFromColor(Rgb(0, 255, 0));
+    box.MarkDrawn(25, 0, 27, 5);
+    EXPECT_EQ(box.Point(5, 5), Rgb(0, 0, 255));
+    EXPECT_EQ(box.Point(26, 4), Rgb(0, 255, 0));
+    for (auto [x, y] : {std::pair{26, 5}, {22, 0}, {5, 12}, {39, 29}})
+        EXPECT_EQ(box.Point(x, y), Rgb(255, 0, 0)) << x << "," << y;
+    expectScreenIsImage();
+    box.Cls();
+    box.PSet(3, 3, Rgb(1, 2, 3));
+    EXPECT_EQ(box.Point(5, 5), Rgb(255, 0, 0));
+    expectScreenIsImage();
 }
