@@ -96,7 +96,7 @@ double PeakMegabytes() {
 
 // Lets the windows settle, as a person takes a moment between clicks: everything pending,
 // paints included, is handled.
-void Settle(double ms = 200) {
+void Settle(double ms = 500) {
     const double until = Now() + ms;
     while (Now() < until) {
         platform::PumpMessages();

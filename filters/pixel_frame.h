@@ -112,9 +112,9 @@ void RunPixelFrame(app::Form1 &f, Rule rule, BeforeDone beforeDone) {
             f.Run = false;
             return;
         }
-        const int rows = lastY + 1;
-        const int n = int(
-            std::clamp<uint64_t>(pacer.NextBatch() / uint64_t(rows), 1, uint64_t(lastX + 1 - x)));
+        const int rows = lastY + 1, left = lastX + 1 - x;
+        int n = int(std::clamp<uint64_t>(pacer.NextBatch() / uint64_t(rows), 1, uint64_t(left)));
+        if (left - n < n / 4) n = left; // no short strip left over at the end
         MapColumns(f.Picture1, f.Picture2, x, n, rows, rule);
         x += n;
         columnsDone += n;

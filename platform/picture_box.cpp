@@ -85,11 +85,17 @@ void PictureBox::ResizeSurface(int width, int height) {
     height_ = height;
     if (Adopt()) return;
     // The drawing survives a resize and new area takes the background colour: a surface that
-    // still fits stays as it is. A blank box that grew will likely be drawn at its new size.
-    if (surfaceWidth_ <= width && surfaceHeight_ <= height) {
-        if (blank) surfaces::Expect(width, height);
+    // still fits stays as it is.
+    const bool fits = surfaceWidth_ <= width && surfaceHeight_ <= height;
+    if (blank) {
+        if (!fits) {
+            UseSurface(std::make_shared<Bitmap32>(0, 0));
+            shared_ = false;
+        }
+        surfaces::Expect(width, height); // likely to be drawn at its new size
         return;
     }
+    if (fits) return;
     // Shrunk below its surface: the part that still fits is kept.
     const int held = std::min(heldWidth_, width), rows = std::min(surfaceHeight_, height);
     auto next = surfaces::Take(std::min(surfaceWidth_, width), rows);

@@ -67,8 +67,13 @@ class PictureBox : public Control, public Container {
     // anything else can look, and tells the box with MarkDrawn; the rest of those columns
     // becomes background. Needs 0 <= x0 <= x1 <= PixelWidth(), 0 <= rows <= PixelHeight().
     uint32_t *ColumnsForDrawing(int x0, int x1, int rows);
-    // Pixels [left, right) x [top, bottom) were written through ColumnsForDrawing: the next
-    // pump repaints them.
+    // For drawing anywhere: every pixel is held first, the background filled in.
+    uint32_t *PixelsForDrawing() {
+        MakeWhole();
+        return bits_;
+    }
+    // Pixels [left, right) x [top, bottom) were written through ColumnsForDrawing or
+    // PixelsForDrawing: the next pump repaints them.
     void MarkDrawn(int left, int top, int right, int bottom) {
         NoteDrawn(left, top, right, bottom);
     }
@@ -145,8 +150,8 @@ class PictureBox : public Control, public Container {
     // The persistent image is width_ x height_ pixels, the drawing area. Its first heldWidth_
     // columns of the first surfaceHeight_ rows are held in surface_, which is never larger
     // than the area; the rest is background_, filled in only when drawn into or handed on.
-    // So clearing, a picture smaller than the box and a box grown past its picture cost
-    // neither pixel work nor memory, and a box that shows nothing holds no memory.
+    // So clearing, a picture smaller than the box and a box grown past its picture cost no
+    // pixel work, and the background beyond a surface no memory.
     int width_ = 0;
     int height_ = 0;
     std::shared_ptr<Bitmap32> surface_;
