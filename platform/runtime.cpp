@@ -24,16 +24,21 @@ std::optional<std::wstring> g_commandLineOverride;
 int g_mousePointer = 0;
 
 struct YieldClock {
+    // A pump is due this long after the last one began, so that a click waits about as long
+    // however long pumps take; but never sooner than kWorkMs after it ended, so that work
+    // goes on when pumps are slow (a busy machine).
     static constexpr double kPumpIntervalMs = 10.0;
+    static constexpr double kWorkMs = 5.0;
     LARGE_INTEGER frequency{};
-    int64_t lastPump = 0;      // when the last pump ended: the next is due an interval later
-    int64_t lastPumpStart = 0; // when the last pump (or the reset) began, for the statistics
+    int64_t pumpBegan = 0;
+    int64_t pumpEnded = 0;
+    int64_t statsFrom = 0; // the last pump's start or the reset, for the statistics
     int64_t lastCheck = 0;
     uint32_t interval = 64; // calls between clock reads, adapted to the caller's pace
     YieldStats stats;
     YieldClock() {
         QueryPerformanceFrequency(&frequency);
-        lastPump = lastPumpStart = lastCheck = Now();
+        pumpBegan = pumpEnded = statsFrom = lastCheck = Now();
     }
     int64_t Now() const {
         LARGE_INTEGER t;
@@ -41,6 +46,9 @@ struct YieldClock {
         return t.QuadPart;
     }
     double Ms(int64_t ticks) const { return double(ticks) * 1000.0 / double(frequency.QuadPart); }
+    double MsUntilPump(int64_t now) const {
+        return std::max(kPumpIntervalMs - Ms(now - pumpBegan), kWorkMs - Ms(now - pumpEnded));
+    }
 };
 
 YieldClock &Clock() {
@@ -61,19 +69,19 @@ void detail::YieldSlow() {
         c.interval *= 2;
     c.lastCheck = now;
     g_yieldCountdown = c.interval;
-    if (c.Ms(now - c.lastPump) >= YieldClock::kPumpIntervalMs) PumpMessages();
+    if (c.MsUntilPump(now) <= 0) PumpMessages();
 }
 
 double MsUntilPump() {
     const YieldClock &c = Clock();
-    return std::max(0.0, YieldClock::kPumpIntervalMs - c.Ms(c.Now() - c.lastPump));
+    return std::max(0.0, c.MsUntilPump(c.Now()));
 }
 
 void PumpMessages() {
     YieldClock &c = Clock();
     const int64_t start = c.Now();
-    c.stats.maxGapMs = std::max(c.stats.maxGapMs, c.Ms(start - c.lastPumpStart));
-    c.lastPumpStart = start;
+    c.stats.maxGapMs = std::max(c.stats.maxGapMs, c.Ms(start - c.statsFrom));
+    c.pumpBegan = c.statsFrom = start;
     ++c.stats.pumps;
     PictureBox::InvalidateDrawn();
     MSG msg;
@@ -84,7 +92,7 @@ void PumpMessages() {
     }
     // Unloaded forms are not deleted here: a yield runs inside some handler, which may
     // belong to one of them. The top-level message loop deletes them.
-    c.lastPump = c.Now();
+    c.pumpEnded = c.Now();
 }
 
 void SetYieldHook(std::function<void()> hook) {
@@ -95,14 +103,14 @@ void SetYieldHook(std::function<void()> hook) {
 YieldStats GetYieldStats() {
     const YieldClock &c = Clock();
     YieldStats stats = c.stats;
-    stats.maxGapMs = std::max(stats.maxGapMs, c.Ms(c.Now() - c.lastPumpStart));
+    stats.maxGapMs = std::max(stats.maxGapMs, c.Ms(c.Now() - c.statsFrom));
     return stats;
 }
 
 void ResetYieldStats() {
     YieldClock &c = Clock();
     c.stats = {};
-    c.lastPumpStart = c.lastCheck = c.Now();
+    c.statsFrom = c.lastCheck = c.Now();
 }
 
 void SetMousePointer(int pointer) {
