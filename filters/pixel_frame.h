@@ -84,7 +84,8 @@ void RunPixelFrame(app::Form1 &f, Rule rule, BeforeDone beforeDone) {
     // picture loaded into Picture1 during a yield (every access is bounds-checked).
     int32_t columnsDone = 0;
     const int lastX = int(f.Picture1.Width()) - 1;
-    YieldPacer pacer;
+    static double knownPace = 0; // this operation's pace in its last run
+    YieldPacer pacer(knownPace);
     for (int x = 0; x <= lastX;) {
         // The last row index anew for each column; it can change only during a pump, and
         // the images are taken anew for each strip for the same reason.
@@ -123,6 +124,7 @@ void RunPixelFrame(app::Form1 &f, Rule rule, BeforeDone beforeDone) {
         showColumns(columnsDone);
     }
 
+    knownPace = pacer.ItemsPerMs();
     restore();
     beforeDone();
     platform::MsgBox(L"完了");

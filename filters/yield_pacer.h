@@ -17,6 +17,10 @@ namespace mirolt::filters {
 
 class YieldPacer {
   public:
+    // `itemsPerMs`: the pace known from an earlier run of the same loop, or 0.
+    explicit YieldPacer(double itemsPerMs = 0) : itemsPerMs_(itemsPerMs) {}
+    double ItemsPerMs() const { return itemsPerMs_; }
+
     // While a test's hook watches every yield the loop goes item by item, polling before
     // and yielding after each, so that the hook sees the state after every item.
     static bool ItemByItem() { return platform::YieldHooked(); }
