@@ -28,9 +28,13 @@ class YieldPacer {
     // How many items the next batch should hold (at least 1). Call it when the batch begins.
     uint64_t NextBatch() {
         start_ = Clock::now();
-        if (itemsPerMs_ <= 0) return kFirstBatch;
-        const double ms = std::clamp(platform::MsUntilPump() + kPastDueMs, kShortestMs, kLongestMs);
-        return std::max<uint64_t>(1, uint64_t(itemsPerMs_ * ms));
+        const double untilPump = platform::MsUntilPump();
+        // Before the pace is known, a short batch to learn it; with a pump due now, one no
+        // longer than that before it.
+        if (itemsPerMs_ <= 0) return kShortBatch;
+        const uint64_t most = untilPump <= 0 ? kShortBatch : UINT64_MAX;
+        const double ms = std::clamp(untilPump + kPastDueMs, kShortestMs, kLongestMs);
+        return std::clamp<uint64_t>(uint64_t(itemsPerMs_ * ms), 1, most);
     }
 
     // The batch of `items` is done: learn the pace from it, run `beforeYields`, then make the
@@ -52,7 +56,7 @@ class YieldPacer {
 
   private:
     using Clock = std::chrono::steady_clock;
-    static constexpr uint64_t kFirstBatch = 1 << 16; // before the pace is known: well under 1 ms
+    static constexpr uint64_t kShortBatch = 1 << 16; // well under 1 ms
     static constexpr double kPastDueMs = 0.5;        // end just after the pump is due, so it comes
     static constexpr double kShortestMs = 0.5;
     static constexpr double kLongestMs = 12;

@@ -38,7 +38,7 @@ struct YieldClock {
     YieldStats stats;
     YieldClock() {
         QueryPerformanceFrequency(&frequency);
-        pumpBegan = pumpEnded = statsFrom = lastCheck = Now();
+        statsFrom = lastCheck = Now(); // and the last pump long ago: the first is due at once
     }
     int64_t Now() const {
         LARGE_INTEGER t;
