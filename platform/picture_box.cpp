@@ -178,7 +178,7 @@ void PictureBox::Cls() {
         shared_ = false;
     }
     heldWidth_ = 0;
-    InvalidateRect(hwnd_, nullptr, FALSE);
+    Invalidate();
 }
 
 void PictureBox::SetBackColor(int32_t color) {
@@ -207,7 +207,7 @@ void PictureBox::SetPicture(const platform::Picture &picture) {
             surface_->CopyFrom(*b);
         }
     }
-    InvalidateRect(hwnd_, nullptr, FALSE);
+    Invalidate();
 }
 
 platform::Picture PictureBox::Image() {
@@ -230,7 +230,7 @@ void PictureBox::PaintPicture(const platform::Picture &picture, double x, double
     StretchBlt(surface_->Dc(), px(x), py(y), px(width), py(height), src->Dc(), px(srcX), py(srcY),
                px(srcWidth), py(srcHeight), rasterOp);
     GdiFlush();
-    InvalidateRect(hwnd_, nullptr, FALSE);
+    Invalidate();
 }
 
 double PictureBox::ScaleWidth() const {
@@ -252,6 +252,11 @@ void PictureBox::InvalidateDrawn() {
             b->drawn_ = kNothingDrawn;
             if (b->visible_) InvalidateRect(b->hwnd_, &drawn, FALSE);
         }
+}
+
+// A hidden box is painted whole when it is shown; until then it needs no server round trip.
+void PictureBox::Invalidate() {
+    if (visible_) InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 // Only what needs it: a box may be far larger than the part that changed or shows.

@@ -130,6 +130,7 @@ class PictureBox : public Control, public Container {
     int32_t PointBeyondHeld(int x, int y) const;
     void PSetBeyondHeld(int x, int y, int32_t color);
     void PaintImage(HDC dc, const RECT &r);
+    void Invalidate();
     // Takes the picture being set as the persistent image when it fits the drawing area.
     bool Adopt();
     void UseSurface(std::shared_ptr<Bitmap32> surface);
