@@ -101,14 +101,41 @@ std::shared_ptr<Bitmap32> Take(int width, int height) {
     return Returning(new Bitmap32(width, height));
 }
 
-void Expect(int width, int height) {
-    if (!Worth(width, height)) return;
-    DropOtherSizes(width, height);
+namespace {
+
+// The size last expected, made ready once the handler that expected it is over: by then a
+// surface of that size has often been let go of (a result shown in place of the one before),
+// and only the last of several expectations counts.
+struct Expectation {
+    int width = 0, height = 0;
+    UINT_PTR timer = 0;
+};
+
+Expectation &Expected() {
+    static Expectation expected;
+    return expected;
+}
+
+void CALLBACK MakeExpected(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    Expectation &e = Expected();
+    e.timer = 0;
+    DropOtherSizes(e.width, e.height);
     auto &kept = Kept();
     if (!kept.empty()) return;
-    auto spare = std::make_unique<Spare>(new Bitmap32(width, height));
+    auto spare = std::make_unique<Spare>(new Bitmap32(e.width, e.height));
     spare->Warm();
     kept.push_back(std::move(spare));
+}
+
+} // namespace
+
+void Expect(int width, int height) {
+    if (!Worth(width, height)) return;
+    Expectation &e = Expected();
+    e.width = width;
+    e.height = height;
+    if (!e.timer) e.timer = SetTimer(nullptr, 0, 0, MakeExpected);
 }
 
 } // namespace mirolt::platform::surfaces

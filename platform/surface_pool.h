@@ -14,8 +14,9 @@ namespace mirolt::platform::surfaces {
 std::shared_ptr<Bitmap32> Take(int width, int height);
 
 // A surface of this size will be wanted soon (a box's image was handed on and the box will
-// draw again, or a box grew to a new size): unless one is kept already, one is made and
-// touched in ahead. Kept surfaces of other sizes go, as the pictures in use have changed.
+// draw again, or a box grew to a new size): once the current handler is over, unless one is
+// kept by then, one is made and touched in ahead. Kept surfaces of other sizes go, as the
+// pictures in use have changed.
 void Expect(int width, int height);
 
 } // namespace mirolt::platform::surfaces
