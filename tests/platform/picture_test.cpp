@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 using namespace mirolt;
 using namespace mirolt::platform;
 using mirolt::test::PatternColor;
@@ -260,4 +263,36 @@ TEST(PictureBox, ScreenShowsThePixelsHeldAndTheBackgroundBeyondThem) {
     box.PSet(3, 3, Rgb(1, 2, 3));
     EXPECT_EQ(box.Point(5, 5), Rgb(255, 0, 0));
     expectScreenIsImage();
+}
+
+TEST(PictureBox, LargeImagesHandedOnStayAsTheyWereWhileSurfacesAreReused) {
+    // Large enough for surfaces to be kept and made ready ahead for reuse.
+    constexpr int kSide = 1100;
+    Host host;
+    PictureBoxDesign d;
+    d.width = kSide;
+    d.height = kSide;
+    d.visible = false;
+    PictureBox result(host, L"result", d), view(host, L"view", d);
+    std::vector<std::pair<Picture, uint32_t>> handedOn;
+    for (int run = 0; run < 4; ++run) {
+        result.Cls();
+        const int32_t color = Rgb(run * 40, 255 - run * 40, run);
+        uint32_t *pixels = result.ColumnsForDrawing(0, kSide, kSide);
+        for (int y = 0; y < kSide; ++y)
+            std::fill_n(pixels + size_t(y) * result.PixelStride(), kSide, BgrxFromColor(color));
+        result.MarkDrawn(0, 0, kSide, kSide);
+        EXPECT_EQ(result.Point(kSide - 1, kSide - 1), color);
+        handedOn.emplace_back(result.Image(), BgrxFromColor(color));
+        view.SetPicture(handedOn.back().first);
+        if (run % 2) handedOn.erase(handedOn.begin()); // its surface may now be reused
+        PumpMessages();
+        Sleep(20); // a spare is made ready once the handler is over
+        PumpMessages();
+    }
+    for (const auto &[picture, px] : handedOn) {
+        const uint32_t *bits = picture.Bitmap()->Bits();
+        EXPECT_EQ(std::count(bits, bits + size_t(kSide) * kSide, px), kSide * kSide);
+    }
+    EXPECT_EQ(view.Point(5, 5), ColorFromBgrx(handedOn.back().second));
 }
