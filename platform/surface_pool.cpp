@@ -68,11 +68,31 @@ bool Worth(int width, int height) {
     return int64_t{width} * height >= kWorthKeeping;
 }
 
+// The size last expected, made ready once the handler that expected it is over: by then a
+// surface of that size has often been let go of (a result shown in place of the one before),
+// and only the last of several expectations counts.
+struct Expectation {
+    int width = 0, height = 0;
+    UINT_PTR timer = 0;
+};
+
+Expectation &Expected() {
+    static Expectation expected;
+    return expected;
+}
+
+// A surface of the expected size taken or let go of meets the expectation.
+void Meet(int width, int height) {
+    Expectation &e = Expected();
+    if (e.width == width && e.height == height) e.width = e.height = 0;
+}
+
 // One surface of a size is enough: the one let go of replaces a spare of its size, which may
 // not be in memory yet. Of different sizes the most recent ones stay.
 void Keep(Bitmap32 *bitmap) {
     auto &kept = Kept();
     const int width = bitmap->Width(), height = bitmap->Height();
+    Meet(width, height);
     kept.erase(std::remove_if(kept.begin(), kept.end(),
                               [&](const auto &s) { return s->Fits(width, height); }),
                kept.end());
@@ -89,6 +109,7 @@ std::shared_ptr<Bitmap32> Returning(Bitmap32 *bitmap) {
 
 std::shared_ptr<Bitmap32> Take(int width, int height) {
     if (!Worth(width, height)) return std::make_shared<Bitmap32>(width, height);
+    Meet(width, height);
     auto &kept = Kept();
     for (auto it = kept.rbegin(); it != kept.rend(); ++it)
         if ((*it)->Fits(width, height)) {
@@ -103,23 +124,11 @@ std::shared_ptr<Bitmap32> Take(int width, int height) {
 
 namespace {
 
-// The size last expected, made ready once the handler that expected it is over: by then a
-// surface of that size has often been let go of (a result shown in place of the one before),
-// and only the last of several expectations counts.
-struct Expectation {
-    int width = 0, height = 0;
-    UINT_PTR timer = 0;
-};
-
-Expectation &Expected() {
-    static Expectation expected;
-    return expected;
-}
-
 void CALLBACK MakeExpected(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
     Expectation &e = Expected();
     e.timer = 0;
+    if (!Worth(e.width, e.height)) return; // met meanwhile
     DropOtherSizes(e.width, e.height);
     auto &kept = Kept();
     if (!kept.empty()) return;
