@@ -9,15 +9,10 @@
 
 namespace mirolt {
 
-// Channel sum / 3 in double precision, to the nearest integer with halves to even.
-// (A third never ends in a half, so this equals (s + 1) / 3 in integers.)
+// Channel sum / 3 in double precision, to the nearest integer with halves to even. A third
+// never ends in a half, so for sums from 0 up this is (s + 1) / 3 in integers.
 constexpr int ThirdRounded(int s) {
-    const double q = s / 3.0;
-    const int t = static_cast<int>(q); // q >= 0: truncation is the floor
-    const double frac = q - t;
-    if (frac > 0.5) return t + 1;
-    if (frac < 0.5) return t;
-    return t + (t & 1);
+    return (s + 1) / 3;
 }
 
 // A channel result clamped to 0..255. Wide, so that any 32-bit offset plus a channel fits.

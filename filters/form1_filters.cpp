@@ -5,38 +5,34 @@
 #include "form2.h"
 #include "form3.h"
 #include "pixel_frame.h"
-#include "pixel_rules.h"
+#include "pixel_rows.h"
 
 namespace mirolt::app {
 
-// Each rule is its own closure type, so the frame is instantiated per rule and inlines it.
+// Each rule is its own type, so the frame is instantiated per rule and inlines it.
 void Form1::MakeGrayscale() {
-    filters::RunPixelFrame(*this, [](int32_t c) { return GrayscaleOf(c); });
+    filters::RunPixelFrame(*this, GrayscaleRule{});
 }
 void Form1::InvertColors() {
-    filters::RunPixelFrame(*this, [](int32_t c) { return InvertedOf(c); });
+    filters::RunPixelFrame(*this, InversionRule{});
 }
 void Form1::MakeMaskImage() {
-    filters::RunPixelFrame(*this, [](int32_t c) { return MaskOf(c); });
+    filters::RunPixelFrame(*this, MaskRule{});
 }
 void Form1::MakeSepia() {
-    filters::RunPixelFrame(*this, [](int32_t c) { return SepiaOf(c); });
+    filters::RunPixelFrame(*this, SepiaRule{});
 }
 
 // The two dialog operations put the finished result into Picture3 before "完了"; their
 // dialogs show it and enable the menus.
 void Form1::RunColorEdit(const int32_t &Red, const int32_t &Green, const int32_t &Blue) {
-    const int32_t red = Red, green = Green, blue = Blue;
-    filters::RunPixelFrame(
-        *this, [=](int32_t c) { return BalancedOf(c, red, green, blue); },
-        [this] { Picture3.SetPicture(Picture2.Image()); });
+    filters::RunPixelFrame(*this, BalanceRule{Red, Green, Blue},
+                           [this] { Picture3.SetPicture(Picture2.Image()); });
 }
 
 void Form1::RunLightEdit(const int32_t &Akarusa) {
-    const int32_t akarusa = Akarusa;
-    filters::RunPixelFrame(
-        *this, [=](int32_t c) { return BrightenedOf(c, akarusa); },
-        [this] { Picture3.SetPicture(Picture2.Image()); });
+    filters::RunPixelFrame(*this, BalanceRule{Akarusa, Akarusa, Akarusa},
+                           [this] { Picture3.SetPicture(Picture2.Image()); });
 }
 
 namespace {

@@ -42,12 +42,14 @@ void DispatchLoopMessage(MSG &msg) {
 
 void PumpMessages() {
     ThrowIfEndPending();
+    detail::PumpBegins();
     RunBeforePump();
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) EndProgram();
         DispatchLoopMessage(msg);
     }
+    detail::PumpEnded();
     // Unloaded forms are not deleted here: a yield runs inside some handler, which may
     // belong to one of them. The top-level loop deletes them.
 }

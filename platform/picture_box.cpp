@@ -3,6 +3,7 @@
 #include "message_loop.h"
 #include "picture_limits.h"
 #include "runtime.h"
+#include "surface_pool.h"
 #include "vb_constants.h"
 #include "vb_error.h"
 #include "vb_numeric.h"
@@ -17,29 +18,6 @@ namespace {
 std::vector<PictureBox *> &AllBoxes() {
     static std::vector<PictureBox *> boxes;
     return boxes;
-}
-
-// Large surfaces let go of are kept for the next one of the same size: a fresh one costs
-// a page fault per 4 KiB on first touch, which for a whole picture is a noticeable pause.
-std::shared_ptr<Bitmap32> NewSurface(int width, int height) {
-    static std::vector<std::unique_ptr<Bitmap32>> spare;
-    constexpr size_t kKeep = 2;
-    constexpr int64_t kWorthKeeping = 1 << 20; // pixels
-    const auto keepOrDelete = [](Bitmap32 *b) {
-        if (spare.size() < kKeep)
-            spare.emplace_back(b);
-        else
-            delete b;
-    };
-    for (auto it = spare.begin(); it != spare.end(); ++it)
-        if ((*it)->Width() == width && (*it)->Height() == height) {
-            Bitmap32 *reused = it->release();
-            spare.erase(it);
-            return std::shared_ptr<Bitmap32>(reused, keepOrDelete);
-        }
-    auto *fresh = new Bitmap32(width, height);
-    if (int64_t{width} * height < kWorthKeeping) return std::shared_ptr<Bitmap32>(fresh);
-    return std::shared_ptr<Bitmap32>(fresh, keepOrDelete);
 }
 
 } // namespace
@@ -84,55 +62,113 @@ void PictureBox::UseSurface(std::shared_ptr<Bitmap32> surface) {
     bits_ = surface_->Bits();
     surfaceWidth_ = surface_->Width();
     surfaceHeight_ = surface_->Height();
+    heldWidth_ = surfaceWidth_;
 }
 
 void PictureBox::ResizeSurface(int width, int height) {
     width = std::max(width, 0);
     height = std::max(height, 0);
-    if (width == surfaceWidth_ && height == surfaceHeight_) return;
-    if (Adopt(width, height)) return;
-    // Width and height are set one after the other, so a box may pass through a size far
-    // larger than the pictures before and after (a tall picture replaced by a wide one).
-    // Beyond the old image there is only background, so while the size is larger than any
-    // picture's the box keeps just the part of its old image that the size covers.
-    if (!kPictureLimit.SurfaceFits(width, height)) {
-        width = std::min(width, surfaceWidth_);
-        height = std::min(height, surfaceHeight_);
-        if (width == surfaceWidth_ && height == surfaceHeight_) return;
+    if (width == width_ && height == height_) return;
+    const bool blank = heldWidth_ == 0 || surfaceHeight_ == 0;
+    width_ = width;
+    height_ = height;
+    if (Adopt()) return;
+    // The drawing survives a resize and new area takes the background colour: a surface that
+    // still fits stays as it is.
+    const bool fits = surfaceWidth_ <= width && surfaceHeight_ <= height;
+    if (blank) {
+        if (!fits) {
+            UseSurface(std::make_shared<Bitmap32>(0, 0));
+            shared_ = false;
+        }
+        // Likely to be drawn at its new size, unless that is larger than any picture.
+        if (kPictureLimit.SurfaceFits(width, height)) surfaces::Expect(width, height);
+        return;
     }
-    // The drawing survives a resize; new area takes the background colour.
-    auto next = NewSurface(width, height);
-    next->Fill(BgrxFromColor(ResolveColor(backColor_)));
-    next->CopyFrom(*surface_);
+    if (fits) return;
+    // Shrunk below its surface: the part that still fits is kept.
+    const int held = std::min(heldWidth_, width), rows = std::min(surfaceHeight_, height);
+    auto next = surfaces::Take(std::min(surfaceWidth_, width), rows);
+    for (int y = 0; y < rows; ++y)
+        std::copy_n(bits_ + size_t(y) * surfaceWidth_, held,
+                    next->Bits() + size_t(y) * next->Width());
     UseSurface(std::move(next));
+    heldWidth_ = held;
     shared_ = false;
 }
 
-bool PictureBox::Adopt(int width, int height) {
-    if (!adopting_ || adopting_->Width() != width || adopting_->Height() != height) return false;
+bool PictureBox::Adopt() {
+    if (!adopting_ || adopting_->Width() > width_ || adopting_->Height() > height_) return false;
     UseSurface(std::move(adopting_));
     adopting_.reset();
     shared_ = true;
     return true;
 }
 
-void PictureBox::Own() {
-    if (!shared_) return;
-    if (surface_.use_count() > 1) {
-        auto copy = NewSurface(surfaceWidth_, surfaceHeight_);
-        copy->CopyFrom(*surface_);
-        UseSurface(std::move(copy));
+void PictureBox::FillBackground(int left, int top, int right, int bottom) {
+    right = std::min(right, surfaceWidth_);
+    bottom = std::min(bottom, surfaceHeight_);
+    if (left >= right) return;
+    for (int y = std::max(top, 0); y < bottom; ++y)
+        std::fill(bits_ + size_t(y) * surfaceWidth_ + left,
+                  bits_ + size_t(y) * surfaceWidth_ + right, background_);
+}
+
+void PictureBox::Reshape() {
+    const bool whole = surfaceWidth_ == width_ && surfaceHeight_ == height_;
+    if (whole && !(shared_ && surface_.use_count() > 1)) {
+        shared_ = false;
+        return;
     }
+    const int held = heldWidth_, rows = surfaceHeight_;
+    auto next = surfaces::Take(width_, height_);
+    for (int y = 0; y < rows; ++y)
+        std::copy_n(bits_ + size_t(y) * surfaceWidth_, held, next->Bits() + size_t(y) * width_);
+    UseSurface(std::move(next));
     shared_ = false;
+    heldWidth_ = held;
+    FillBackground(0, rows, held, height_); // below the old surface
+}
+
+void PictureBox::MakeWhole() {
+    Reshape();
+    FillBackground(heldWidth_, 0, width_, height_);
+    heldWidth_ = width_;
+}
+
+uint32_t *PictureBox::ColumnsForDrawing(int x0, int x1, int rows) {
+    Reshape();
+    if (x1 > heldWidth_) {
+        FillBackground(heldWidth_, 0, x0, height_);                  // columns skipped
+        FillBackground(std::max(x0, heldWidth_), rows, x1, height_); // below the caller's rows
+        heldWidth_ = x1;
+    }
+    return bits_;
+}
+
+int32_t PictureBox::PointBeyondHeld(int x, int y) const {
+    if (unsigned(x) < unsigned(width_) && unsigned(y) < unsigned(height_))
+        return ColorFromBgrx(background_);
+    return -1;
+}
+
+void PictureBox::PSetBeyondHeld(int x, int y, int32_t color) {
+    if (unsigned(x) >= unsigned(width_) || unsigned(y) >= unsigned(height_)) return;
+    MakeWhole();
+    bits_[size_t(y) * size_t(surfaceWidth_) + size_t(x)] = BgrxFromColor(color);
+    NoteDrawn(x, y, x + 1, y + 1);
 }
 
 void PictureBox::Cls() {
-    if (shared_) { // nothing of the shared image is kept: start a fresh one
-        UseSurface(NewSurface(surfaceWidth_, surfaceHeight_));
+    // Nothing of the image is kept. The background is filled in only where the box is drawn
+    // into or its image handed on; a shared surface is simply let go of.
+    background_ = BgrxFromColor(ResolveColor(backColor_));
+    if (shared_) {
+        UseSurface(std::make_shared<Bitmap32>(0, 0));
         shared_ = false;
     }
-    surface_->Fill(BgrxFromColor(ResolveColor(backColor_)));
-    InvalidateRect(hwnd_, nullptr, FALSE);
+    heldWidth_ = 0;
+    Invalidate();
 }
 
 void PictureBox::SetBackColor(int32_t color) {
@@ -142,8 +178,8 @@ void PictureBox::SetBackColor(int32_t color) {
 
 void PictureBox::SetPicture(const platform::Picture &picture) {
     picture_ = picture;
-    // A picture of exactly the drawing area's size becomes the persistent image without a
-    // copy; the box copies it only when it draws into it.
+    // A picture that fits the drawing area becomes the persistent image without a copy; the
+    // box copies it only when it draws into it.
     adopting_ = std::const_pointer_cast<Bitmap32>(picture.Shared());
     if (autoSize_ && !picture.Empty()) {
         RECT frame{0, 0, picture.Width(), picture.Height()};
@@ -151,22 +187,25 @@ void PictureBox::SetPicture(const platform::Picture &picture) {
                            DWORD(GetWindowLongW(hwnd_, GWL_EXSTYLE)));
         ApplyRect(rect_.left, rect_.top, frame.right - frame.left, frame.bottom - frame.top);
     }
-    // The resize above may have taken the picture over already.
-    const bool adopted = picture.Bitmap() && surface_.get() == picture.Bitmap();
-    if (!adopted && (!adopting_ || !Adopt(surfaceWidth_, surfaceHeight_))) {
-        if (shared_) {
-            UseSurface(NewSurface(surfaceWidth_, surfaceHeight_));
-            shared_ = false;
+    background_ = BgrxFromColor(ResolveColor(backColor_));
+    // Taken over already when the box sized itself to it.
+    if (surface_ != picture.Shared() && !Adopt()) {
+        adopting_.reset();
+        Cls(); // the empty picture; or one larger than the box, of which what fits is copied
+        if (const Bitmap32 *b = picture.Bitmap()) {
+            MakeWhole();
+            surface_->CopyFrom(*b);
         }
-        surface_->Fill(BgrxFromColor(ResolveColor(backColor_)));
-        if (const Bitmap32 *b = picture.Bitmap()) surface_->CopyFrom(*b);
     }
-    adopting_.reset();
-    InvalidateRect(hwnd_, nullptr, FALSE);
+    Invalidate();
 }
 
 platform::Picture PictureBox::Image() {
+    // Handed on whole: a picture has every pixel of the drawing area.
+    if (heldWidth_ < width_ || surfaceHeight_ < height_) MakeWhole();
     shared_ = true;
+    // The box will likely draw again, into a surface of its own.
+    surfaces::Expect(surfaceWidth_, surfaceHeight_);
     return platform::Picture(surface_);
 }
 
@@ -175,32 +214,55 @@ void PictureBox::PaintPicture(const platform::Picture &picture, double x, double
                               double srcHeight, DWORD rasterOp) {
     const Bitmap32 *src = picture.Bitmap();
     if (!src) throw RuntimeError(kInvalidPicture);
-    Own();
+    MakeWhole();
     auto px = [this](double v) { return int(RoundHalfEven(v / UnitsPerPixelX())); };
     auto py = [this](double v) { return int(RoundHalfEven(v / UnitsPerPixelY())); };
     StretchBlt(surface_->Dc(), px(x), py(y), px(width), py(height), src->Dc(), px(srcX), py(srcY),
                px(srcWidth), py(srcHeight), rasterOp);
     GdiFlush();
-    InvalidateRect(hwnd_, nullptr, FALSE);
+    Invalidate();
 }
 
 double PictureBox::ScaleWidth() const {
-    return surfaceWidth_ * UnitsPerPixelX();
+    return width_ * UnitsPerPixelX();
 }
 double PictureBox::ScaleHeight() const {
-    return surfaceHeight_ * UnitsPerPixelY();
+    return height_ * UnitsPerPixelY();
 }
 
 void PictureBox::Refresh() {
-    dirty_ = false;
+    drawn_ = kNothingDrawn;
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 void PictureBox::InvalidateDrawn() {
     for (PictureBox *b : AllBoxes())
-        if (b->dirty_) {
-            b->dirty_ = false;
-            if (b->visible_) InvalidateRect(b->hwnd_, nullptr, FALSE);
+        if (b->drawn_.left < b->drawn_.right) {
+            const RECT drawn = b->drawn_;
+            b->drawn_ = kNothingDrawn;
+            if (b->visible_) InvalidateRect(b->hwnd_, &drawn, FALSE);
+        }
+}
+
+// A hidden box is painted whole when it is shown; until then it needs no server round trip.
+void PictureBox::Invalidate() {
+    if (visible_) InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+// Only what needs it: a box may be far larger than the part that changed or shows.
+void PictureBox::PaintImage(HDC dc, const RECT &r) {
+    const RECT held{0, 0, heldWidth_, surfaceHeight_};
+    RECT part;
+    if (IntersectRect(&part, &r, &held))
+        BitBlt(dc, part.left, part.top, part.right - part.left, part.bottom - part.top,
+               surface_->Dc(), part.left, part.top, SRCCOPY);
+    const RECT beyond[] = {
+        {std::max(r.left, held.right), r.top, r.right, r.bottom},
+        {r.left, std::max(r.top, held.bottom), std::min(r.right, held.right), r.bottom}};
+    for (const RECT &b : beyond)
+        if (b.left < b.right && b.top < b.bottom) {
+            unique_hbrush brush(CreateSolidBrush(COLORREF(ColorFromBgrx(background_))));
+            FillRect(dc, &b, brush.get());
         }
 }
 
@@ -218,7 +280,7 @@ LRESULT PictureBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd_, &ps);
-        BitBlt(dc, 0, 0, surfaceWidth_, surfaceHeight_, surface_->Dc(), 0, 0, SRCCOPY);
+        PaintImage(dc, ps.rcPaint);
         PaintWindowless(dc);
         EndPaint(hwnd_, &ps);
         return 0;

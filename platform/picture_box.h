@@ -7,6 +7,9 @@
 
 #include "color.h"
 
+#include <algorithm>
+#include <climits>
+
 namespace mirolt::platform {
 
 class PictureBox : public Control, public Container {
@@ -30,21 +33,50 @@ class PictureBox : public Control, public Container {
 
     // Colour of a pixel of the persistent image, or -1 outside the drawing area.
     int32_t Point(int x, int y) const {
-        if (unsigned(x) < unsigned(surfaceWidth_) && unsigned(y) < unsigned(surfaceHeight_))
+        if (unsigned(x) < unsigned(heldWidth_) && unsigned(y) < unsigned(surfaceHeight_))
             return ColorFromBgrx(bits_[size_t(y) * size_t(surfaceWidth_) + size_t(x)]);
-        return -1;
+        return PointBeyondHeld(x, y);
     }
     // Sets one pixel of the persistent image; points outside are ignored.
     void PSet(int x, int y, int32_t color) {
-        if (unsigned(x) < unsigned(surfaceWidth_) && unsigned(y) < unsigned(surfaceHeight_)) {
-            if (shared_) [[unlikely]]
-                Own();
+        if (unsigned(x) < unsigned(heldWidth_) && unsigned(y) < unsigned(surfaceHeight_) &&
+            !shared_) [[likely]] {
             bits_[size_t(y) * size_t(surfaceWidth_) + size_t(x)] = BgrxFromColor(color);
-            dirty_ = true;
+            NoteDrawn(x, y, x + 1, y + 1);
+        } else {
+            PSetBeyondHeld(x, y, color);
         }
     }
     // Clears the persistent image to the background colour.
     void Cls();
+
+    // The persistent image as rows of pixels, for loops over many of them. It is
+    // PixelWidth() x PixelHeight() pixels; columns [0, HeldWidth()) of rows [0, HeldHeight())
+    // are held at Pixels() as 32-bit B, G, R, X values, row y starting y * PixelStride()
+    // pixels in, and the rest is the background colour. The pointer holds until the box is
+    // resized, cleared, drawn into or given a picture, so a loop takes it anew after every
+    // yield that may have pumped the queue.
+    int PixelWidth() const { return width_; }
+    int PixelHeight() const { return height_; }
+    int HeldWidth() const { return heldWidth_; }
+    int HeldHeight() const { return surfaceHeight_; }
+    size_t PixelStride() const { return size_t(surfaceWidth_); }
+    const uint32_t *Pixels() const { return bits_; }
+    // For drawing whole columns: the caller writes every pixel of columns [x0, x1), rows
+    // [0, rows) through the returned pixels (PixelStride() as it is after this call) before
+    // anything else can look, and tells the box with MarkDrawn; the rest of those columns
+    // becomes background. Needs 0 <= x0 <= x1 <= PixelWidth(), 0 <= rows <= PixelHeight().
+    uint32_t *ColumnsForDrawing(int x0, int x1, int rows);
+    // For drawing anywhere: every pixel is held first, the background filled in.
+    uint32_t *PixelsForDrawing() {
+        MakeWhole();
+        return bits_;
+    }
+    // Pixels [left, right) x [top, bottom) were written through ColumnsForDrawing or
+    // PixelsForDrawing: the next pump repaints them.
+    void MarkDrawn(int left, int top, int right, int bottom) {
+        NoteDrawn(left, top, right, bottom);
+    }
 
     const platform::Picture &GetPicture() const { return picture_; }
     // Replaces the picture: the persistent image becomes the picture on the background,
@@ -55,7 +87,7 @@ class PictureBox : public Control, public Container {
     platform::Picture Image();
     // Device context of the persistent image; outside code may read and draw through it.
     HDC hDC() {
-        Own();
+        MakeWhole();
         return surface_->Dc();
     }
 
@@ -75,7 +107,8 @@ class PictureBox : public Control, public Container {
 
     // Repaints the box now with its persistent image.
     void Refresh();
-    // Repaints every box drawn into by PSet since its last paint (run at each pump).
+    // Repaints what PSet or MarkDrawn changed in each box since its last paint (run at
+    // each pump): only that rectangle, so a long operation's pumps stay cheap.
     static void InvalidateDrawn();
 
     Event<> Resize;
@@ -98,11 +131,25 @@ class PictureBox : public Control, public Container {
 
   private:
     void ResizeSurface(int width, int height);
-    // Makes the persistent image this box's alone before it is drawn into.
-    void Own();
-    // Takes the picture being set as the persistent image when it is width x height.
-    bool Adopt(int width, int height);
+    // Makes the surface this box's alone and as large as the drawing area, before it is
+    // drawn into; the held part stays as it is.
+    void Reshape();
+    // Reshape, and every pixel held: before drawing anywhere, or handing the image on.
+    void MakeWhole();
+    void FillBackground(int left, int top, int right, int bottom);
+    int32_t PointBeyondHeld(int x, int y) const;
+    void PSetBeyondHeld(int x, int y, int32_t color);
+    void PaintImage(HDC dc, const RECT &r);
+    void Invalidate();
+    // Takes the picture being set as the persistent image when it fits the drawing area.
+    bool Adopt();
     void UseSurface(std::shared_ptr<Bitmap32> surface);
+    void NoteDrawn(int left, int top, int right, int bottom) {
+        drawn_.left = std::min<LONG>(drawn_.left, left);
+        drawn_.top = std::min<LONG>(drawn_.top, top);
+        drawn_.right = std::max<LONG>(drawn_.right, right);
+        drawn_.bottom = std::max<LONG>(drawn_.bottom, bottom);
+    }
     void MouseEvent(Event<int, int, double, double> &event, int button, LPARAM lp);
 
     ScaleMode scale_;
@@ -110,14 +157,25 @@ class PictureBox : public Control, public Container {
     bool autoSize_;
     int32_t backColor_;
     platform::Picture picture_;
+    // The persistent image is width_ x height_ pixels, the drawing area. Its first heldWidth_
+    // columns of the first surfaceHeight_ rows are held in surface_, which is never larger
+    // than the area; the rest is background_, filled in only when drawn into or handed on.
+    // So clearing, a picture smaller than the box and a box grown past its picture cost no
+    // pixel work, and the background beyond a surface no memory.
+    int width_ = 0;
+    int height_ = 0;
     std::shared_ptr<Bitmap32> surface_;
     bool shared_ = false;                // pictures may refer to surface_: copy before drawing
-    std::shared_ptr<Bitmap32> adopting_; // a picture being set, taken over at its size
+    std::shared_ptr<Bitmap32> adopting_; // a picture being set, taken over if it fits
     uint32_t *bits_ = nullptr;
     int surfaceWidth_ = 0;
     int surfaceHeight_ = 0;
-    bool dirty_ = false;
     bool dropTarget_ = false;
+    int heldWidth_ = 0;
+    uint32_t background_ = 0; // the background colour as a pixel, taken when last cleared
+    // Drawn since the last paint, in pixels; empty when left >= right.
+    static constexpr RECT kNothingDrawn{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+    RECT drawn_ = kNothingDrawn;
 };
 
 } // namespace mirolt::platform

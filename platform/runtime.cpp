@@ -24,14 +24,21 @@ std::optional<std::wstring> g_commandLineOverride;
 int g_mousePointer = 0;
 
 struct YieldClock {
+    // A pump is due this long after the last one began, so that a click waits about as long
+    // however long pumps take; but never sooner than kWorkMs after it ended, so that work
+    // goes on when pumps are slow (a busy machine).
+    static constexpr double kPumpIntervalMs = 10.0;
+    static constexpr double kWorkMs = 5.0;
     LARGE_INTEGER frequency{};
-    int64_t lastPump = 0;
+    int64_t pumpBegan = 0;
+    int64_t pumpEnded = 0;
+    int64_t statsFrom = 0; // the last pump's start or the reset, for the statistics
     int64_t lastCheck = 0;
     uint32_t interval = 64; // calls between clock reads, adapted to the caller's pace
     YieldStats stats;
     YieldClock() {
         QueryPerformanceFrequency(&frequency);
-        lastPump = lastCheck = Now();
+        statsFrom = lastCheck = Now(); // and the last pump long ago: the first is due at once
     }
     int64_t Now() const {
         LARGE_INTEGER t;
@@ -39,16 +46,14 @@ struct YieldClock {
         return t.QuadPart;
     }
     double Ms(int64_t ticks) const { return double(ticks) * 1000.0 / double(frequency.QuadPart); }
+    double MsUntilPump(int64_t now) const {
+        return std::max(kPumpIntervalMs - Ms(now - pumpBegan), kWorkMs - Ms(now - pumpEnded));
+    }
 };
 
 YieldClock &Clock() {
     static YieldClock clock;
     return clock;
-}
-
-void NotePump(YieldClock &c, int64_t now) {
-    c.stats.maxGapMs = std::max(c.stats.maxGapMs, c.Ms(now - c.lastPump));
-    ++c.stats.pumps;
 }
 
 } // namespace
@@ -64,11 +69,24 @@ void detail::YieldSlow() {
         c.interval *= 2;
     c.lastCheck = now;
     g_yieldCountdown = c.interval;
-    if (c.Ms(now - c.lastPump) >= 10.0) {
-        NotePump(c, now);
-        PumpMessages();
-        c.lastPump = c.Now();
-    }
+    if (c.MsUntilPump(now) <= 0) PumpMessages();
+}
+
+double MsUntilPump() {
+    const YieldClock &c = Clock();
+    return std::max(0.0, c.MsUntilPump(c.Now()));
+}
+
+void detail::PumpBegins() {
+    YieldClock &c = Clock();
+    const int64_t start = c.Now();
+    c.stats.maxGapMs = std::max(c.stats.maxGapMs, c.Ms(start - c.statsFrom));
+    c.pumpBegan = c.statsFrom = start;
+    ++c.stats.pumps;
+}
+
+void detail::PumpEnded() {
+    Clock().pumpEnded = Clock().Now();
 }
 
 void SetYieldHook(std::function<void()> hook) {
@@ -77,13 +95,16 @@ void SetYieldHook(std::function<void()> hook) {
 }
 
 YieldStats GetYieldStats() {
-    return Clock().stats;
+    const YieldClock &c = Clock();
+    YieldStats stats = c.stats;
+    stats.maxGapMs = std::max(stats.maxGapMs, c.Ms(c.Now() - c.statsFrom));
+    return stats;
 }
 
 void ResetYieldStats() {
     YieldClock &c = Clock();
     c.stats = {};
-    c.lastPump = c.lastCheck = c.Now();
+    c.statsFrom = c.lastCheck = c.Now();
 }
 
 void SetMousePointer(int pointer) {

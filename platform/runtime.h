@@ -11,6 +11,9 @@ namespace detail {
 extern std::function<void()> *g_yieldHook;
 extern uint32_t g_yieldCountdown;
 void YieldSlow();
+// Called by PumpMessages around each pump, for the yield's pace and its statistics.
+void PumpBegins();
+void PumpEnded();
 } // namespace detail
 
 // The yield to the event loop (DoEvents). Called once per pixel by long operations, so the
@@ -22,17 +25,41 @@ inline void DoEvents() {
         detail::YieldSlow();
 }
 
+// `n` yields in one call, for loops that poll and yield once per item but do their items
+// in batches: the queue is pumped at most once, after the whole batch, so a handler run by
+// that pump sees the state after the batch. While a hook is installed such loops go item by
+// item instead (YieldHooked), so that the hook sees the state after each.
+inline void DoEvents(uint32_t n) {
+    if (detail::g_yieldHook) [[unlikely]]
+        for (uint32_t i = 0; i < n; ++i)
+            (*detail::g_yieldHook)();
+    if (n < detail::g_yieldCountdown) [[likely]]
+        detail::g_yieldCountdown -= n;
+    else
+        detail::YieldSlow();
+}
+
+// Time left, in milliseconds, before a yield will pump the queue; 0 when a pump is due.
+// Batching loops end a batch about then, so that a click waits no longer than it would
+// between single yields.
+double MsUntilPump();
+
 // Sees every DoEvents call (tests: "click Cancel during the yield after pixel k").
 // An empty function removes the hook.
 void SetYieldHook(std::function<void()> hook);
+inline bool YieldHooked() {
+    return detail::g_yieldHook != nullptr;
+}
 
 // Delivers every pending message now, whatever the time since the last pump, through the
 // program's message loop (message_loop.h).
 void PumpMessages();
 
 struct YieldStats {
-    uint64_t pumps = 0;  // real message pumps
-    double maxGapMs = 0; // longest time between two pumps since the reset
+    uint64_t pumps = 0; // real message pumps
+    // Longest time from the start of one pump to the start of the next, counting from the
+    // reset to the first pump and from the last pump to now.
+    double maxGapMs = 0;
 };
 YieldStats GetYieldStats();
 void ResetYieldStats();

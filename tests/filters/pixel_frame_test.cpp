@@ -2,6 +2,8 @@
 
 #include "pixel_rules.h"
 
+#include "picture_files.h"
+
 #include <commctrl.h>
 
 using namespace mirolt;
@@ -181,4 +183,84 @@ TEST_F(FiltersTest, OperationsReadTheSourceAndChainOnlyThroughAMove) {
         for (int y = 0; y < h; ++y)
             EXPECT_EQ(f.Picture2.Point(x, y), original[size_t(x * h + y)]);
     EXPECT_TRUE(prompts.ScriptDone());
+}
+
+// Without a hook the frame walks strips of columns and pumps only between them; these cover
+// what that path alone can get wrong.
+namespace {
+
+// Posts `message` to `window`, then runs `click` once a pump is due: the message arrives at
+// the run's first real pump.
+template <class Click> void AtFirstPump(HWND window, UINT message, WPARAM wp, Click click) {
+    PostMessageW(window, message, wp, 0);
+    Sleep(15); // more than a pump interval since the last pump
+    click();
+}
+
+} // namespace
+
+TEST_F(FiltersTest, CancelAtARealPumpLeavesTheColumnByColumnPrefixOfThatPump) {
+    app::Form1 &f = F();
+    const int w = 400, h = 300;
+    SetSource(w, h);
+    // How many pixels, in column order, are written; every later one must still be cleared.
+    auto writtenPrefix = [&] {
+        int n = 0;
+        while (n < w * h &&
+               f.Picture2.Point(n / h, n % h) == InvertedOf(PatternColor(n / h, n % h)))
+            ++n;
+        for (int i = n; i < w * h; ++i)
+            if (f.Picture2.Point(i / h, i % h) != Background()) return -1;
+        return n;
+    };
+    int atPump = -1;
+    f.GoHP.Click = [&] { atPump = writtenPrefix(); }; // looks at the pump that takes the click
+    PostMessageW(f.Hwnd(), WM_COMMAND, MAKEWPARAM(f.GoHP.Id(), 0), 0);
+    AtFirstPump(f.Command1.Hwnd(), BM_CLICK, 0, [&] { f.Hanten_Click(); });
+    EXPECT_TRUE(prompts.seen.empty()); // cancelled: no "完了"
+    EXPECT_FALSE(f.Run);
+    EXPECT_GT(atPump, 0);
+    EXPECT_LT(atPump, w * h);
+    EXPECT_EQ(writtenPrefix(), atPump); // nothing written after the click
+    EXPECT_EQ(f.Picture3.Point(0, 0), InvertedOf(PatternColor(0, 0)));
+}
+
+TEST_F(FiltersTest, PictureOpenedDuringARunIsWhatTheRestOfTheRunReads) {
+    app::Form1 &f = F();
+    test::TempFolder dir;
+    // Smaller, then larger than the picture being worked on.
+    for (auto [newW, newH] : {std::pair{300, 200}, std::pair{600, 500}}) {
+        SCOPED_TRACE(newW);
+        const std::wstring path = dir.File(L"new.bmp");
+        test::WriteBmp(path, newW, newH);
+        OpenSource(400, 300);
+        const int oldW = W();
+        prompts.seen.clear();
+        prompts.ChooseFile(path);
+        AtFirstPump(f.Hwnd(), WM_COMMAND, MAKEWPARAM(f.FileOpen.Id(), 0), [&] { f.Mono_Click(); });
+        // The picture was opened during the run, which then ran to its end.
+        ASSERT_EQ(prompts.Messages(), std::vector<std::wstring>{L"完了"});
+        EXPECT_EQ(prompts.seen.front().kind, test::SeenPrompt::Kind::OpenDialog);
+        EXPECT_EQ(f.Picture6.ScaleWidth(), newW);
+        // Columns done before the opening were cleared by it; from some column on, the rest
+        // of the run read the new picture down to its new height.
+        const int columns = std::min(oldW, W());
+        auto fromNewPicture = [&](int x) {
+            for (int y = 0; y < H(); ++y)
+                if (f.Picture2.Point(x, y) != GrayscaleOf(f.Picture1.Point(x, y))) return false;
+            return true;
+        };
+        int x = 0;
+        while (x < columns && !fromNewPicture(x)) {
+            for (int y = 0; y < H(); ++y)
+                ASSERT_EQ(f.Picture2.Point(x, y), Background()) << x << "," << y;
+            ++x;
+        }
+        EXPECT_GT(x, 0);
+        EXPECT_LT(x, columns);
+        for (; x < columns; ++x)
+            EXPECT_TRUE(fromNewPicture(x)) << x;
+        for (; x < W(); ++x) // past the old last column: never reached
+            EXPECT_EQ(f.Picture2.Point(x, H() - 1), Background()) << x;
+    }
 }

@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 using namespace mirolt;
 using namespace mirolt::platform;
 using mirolt::test::PatternColor;
@@ -316,4 +319,74 @@ TEST(PictureBox, AnErrorInItsResizeEventReachesTheCodeThatSetTheSize) {
     box.Resize = nullptr;
     EXPECT_EQ(ErrorOf([&] { box.SetWidth(30); }), 0);
     EXPECT_EQ(box.ScaleWidth(), 30);
+}
+
+TEST(PictureBox, ScreenShowsThePixelsHeldAndTheBackgroundBeyondThem) {
+    Host host;
+    host.Show();
+    PictureBox::Design d;
+    d.place.width = 40;
+    d.place.height = 30;
+    d.backColor = Rgb(255, 0, 0);
+    PictureBox box(host, L"box", d);
+    // Everything the screen shows is the persistent image as Point reads it.
+    auto expectScreenIsImage = [&] {
+        PumpMessages();
+        UpdateWindow(box.Hwnd());
+        HDC dc = GetDC(box.Hwnd());
+        for (int y = 0; y < 30; y += 2)
+            for (int x = 0; x < 40; x += 2)
+                ASSERT_EQ(int32_t(GetPixel(dc, x, y)), box.Point(x, y)) << x << "," << y;
+        ReleaseDC(box.Hwnd(), dc);
+    };
+    auto blue = std::make_shared<Bitmap32>(20, 10);
+    blue->Fill(BgrxFromColor(Rgb(0, 0, 255)));
+    box.SetPicture(Picture(blue)); // smaller than the box: the rest is background
+    // Whole columns drawn past the picture: the rows written, the rest background.
+    uint32_t *pixels = box.ColumnsForDrawing(25, 27, 5);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 25; x < 27; ++x)
+            pixels[size_t(y) * box.PixelStride() + size_t(x)] = BgrxFromColor(Rgb(0, 255, 0));
+    box.MarkDrawn(25, 0, 27, 5);
+    EXPECT_EQ(box.Point(5, 5), Rgb(0, 0, 255));
+    EXPECT_EQ(box.Point(26, 4), Rgb(0, 255, 0));
+    for (auto [x, y] : {std::pair{26, 5}, {22, 0}, {5, 12}, {39, 29}})
+        EXPECT_EQ(box.Point(x, y), Rgb(255, 0, 0)) << x << "," << y;
+    expectScreenIsImage();
+    box.Cls();
+    box.PSet(3, 3, Rgb(1, 2, 3));
+    EXPECT_EQ(box.Point(5, 5), Rgb(255, 0, 0));
+    expectScreenIsImage();
+}
+
+TEST(PictureBox, LargeImagesHandedOnStayAsTheyWereWhileSurfacesAreReused) {
+    // Large enough for surfaces to be kept and made ready ahead for reuse.
+    constexpr int kSide = 1100;
+    Host host;
+    PictureBox::Design d;
+    d.place.width = kSide;
+    d.place.height = kSide;
+    d.visible = false;
+    PictureBox result(host, L"result", d), view(host, L"view", d);
+    std::vector<std::pair<Picture, uint32_t>> handedOn;
+    for (int run = 0; run < 4; ++run) {
+        result.Cls();
+        const int32_t color = Rgb(run * 40, 255 - run * 40, run);
+        uint32_t *pixels = result.ColumnsForDrawing(0, kSide, kSide);
+        for (int y = 0; y < kSide; ++y)
+            std::fill_n(pixels + size_t(y) * result.PixelStride(), kSide, BgrxFromColor(color));
+        result.MarkDrawn(0, 0, kSide, kSide);
+        EXPECT_EQ(result.Point(kSide - 1, kSide - 1), color);
+        handedOn.emplace_back(result.Image(), BgrxFromColor(color));
+        view.SetPicture(handedOn.back().first);
+        if (run % 2) handedOn.erase(handedOn.begin()); // its surface may now be reused
+        PumpMessages();
+        Sleep(20); // a spare is made ready once the handler is over
+        PumpMessages();
+    }
+    for (const auto &[picture, px] : handedOn) {
+        const uint32_t *bits = picture.Bitmap()->Bits();
+        EXPECT_EQ(std::count(bits, bits + size_t(kSide) * kSide, px), kSide * kSide);
+    }
+    EXPECT_EQ(view.Point(5, 5), ColorFromBgrx(handedOn.back().second));
 }

@@ -1,0 +1,69 @@
+#pragma once
+// Pacing for the long loops that poll the cancel flag before each item and yield after each
+// item: a pixel of the per-pixel filters, a counted pixel of the mosaic, a cell of the text
+// art. Nothing outside such a loop runs except during a real pump of the queue, and the
+// flag changes only there. So a batch of items done in one go, with one poll before it and
+// its yields made together after it, is seen from outside exactly as the items one by one:
+// each pump falls between two items and sees everything before it done. Batches let a loop
+// work at memory speed; the pacer sizes them so that each ends about when the queue is due
+// to be pumped, which keeps clicks waiting no longer than with a yield per item.
+#include "runtime.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+
+namespace mirolt::filters {
+
+class YieldPacer {
+  public:
+    // `itemsPerMs`: the pace known from an earlier run of the same loop, or 0.
+    explicit YieldPacer(double itemsPerMs = 0) : itemsPerMs_(itemsPerMs) {}
+    double ItemsPerMs() const { return itemsPerMs_; }
+
+    // While a test's hook watches every yield the loop goes item by item, polling before
+    // and yielding after each, so that the hook sees the state after every item.
+    static bool ItemByItem() { return platform::YieldHooked(); }
+
+    // How many items the next batch should hold (at least 1). Call it when the batch begins.
+    uint64_t NextBatch() {
+        start_ = Clock::now();
+        const double untilPump = platform::MsUntilPump();
+        // Before the pace is known, a short batch to learn it; with a pump due now, one no
+        // longer than that before it.
+        if (itemsPerMs_ <= 0) return kShortBatch;
+        const uint64_t most = untilPump <= 0 ? kShortBatch : UINT64_MAX;
+        const double ms = std::clamp(untilPump + kPastDueMs, kShortestMs, kLongestMs);
+        return std::clamp<uint64_t>(uint64_t(itemsPerMs_ * ms), 1, most);
+    }
+
+    // The batch of `items` is done: learn the pace from it, run `beforeYields`, then make the
+    // batch's yields.
+    template <class BeforeYields> void Done(uint64_t items, BeforeYields beforeYields) {
+        const double ms = std::max(
+            1e-3, std::chrono::duration<double, std::milli>(Clock::now() - start_).count());
+        const double pace = double(items) / ms;
+        // One unusually quick batch must not make the next one overlong.
+        itemsPerMs_ = itemsPerMs_ > 0 ? std::min(pace, itemsPerMs_ * kMostGrowth) : pace;
+        beforeYields();
+        for (; items > UINT32_MAX; items -= UINT32_MAX)
+            platform::DoEvents(UINT32_MAX);
+        platform::DoEvents(uint32_t(items));
+    }
+    void Done(uint64_t items) {
+        Done(items, [] {});
+    }
+
+  private:
+    using Clock = std::chrono::steady_clock;
+    static constexpr uint64_t kShortBatch = 1 << 16; // well under 1 ms
+    static constexpr double kPastDueMs = 0.5;        // end just after the pump is due, so it comes
+    static constexpr double kShortestMs = 0.5;
+    static constexpr double kLongestMs = 12;
+    static constexpr double kMostGrowth = 8;
+
+    double itemsPerMs_ = 0; // 0 until a batch has been timed
+    Clock::time_point start_;
+};
+
+} // namespace mirolt::filters
