@@ -2,6 +2,7 @@
 
 #include "form1.h"
 #include "raster_mosaic.h"
+#include "yield_pacer.h"
 
 #include "prompts.h"
 #include "runtime.h"
@@ -103,6 +104,55 @@ bool Form12::StillLoaded() const {
     return forms::Form12.IsLoaded() && &forms::Form12.Get() == this;
 }
 
+namespace {
+
+struct BlockSums {
+    int32_t count = 0, red = 0, green = 0, blue = 0;
+    void Add(int32_t c) {
+        ++count;
+        red += c & 0xFF;
+        green += (c >> 8) & 0xFF;
+        blue += (c >> 16) & 0xFF;
+    }
+    int32_t Color() const {
+        return MosaicAverage(red, count) + 256 * MosaicAverage(green, count) +
+               65536 * MosaicAverage(blue, count);
+    }
+};
+
+// The pixels of block [x, x + n) x [y, y + n) that are inside the picture: through its rows
+// where it holds them, point by point (-1 outside, not counted) elsewhere.
+BlockSums SumBlock(const platform::PictureBox &src, int32_t x, int32_t y, int32_t n) {
+    BlockSums s;
+    const int32_t right = std::min(x + n, int32_t(src.HeldWidth()));
+    const int32_t bottom = std::min(y + n, int32_t(src.HeldHeight()));
+    for (int32_t yy = y; yy < y + n; ++yy) {
+        int32_t xx = x;
+        if (yy < bottom) {
+            const uint32_t *row = src.Pixels() + size_t(yy) * src.PixelStride();
+            for (; xx < right; ++xx)
+                s.Add(ColorFromBgrx(row[xx]));
+        }
+        for (; xx < x + n; ++xx)
+            if (const int32_t c = src.Point(xx, yy); c != -1) s.Add(c);
+    }
+    return s;
+}
+
+// Fills the block with `color`, as PSet would point by point (nothing outside the image).
+void FillBlock(platform::PictureBox &dst, int32_t x, int32_t y, int32_t n, int32_t color) {
+    const int32_t right = std::min(x + n, int32_t(dst.PixelWidth()));
+    const int32_t bottom = std::min(y + n, int32_t(dst.PixelHeight()));
+    if (x >= right || y >= bottom) return;
+    uint32_t *pixels = dst.PixelsForDrawing();
+    for (int32_t yy = y; yy < bottom; ++yy)
+        std::fill(pixels + size_t(yy) * dst.PixelStride() + x,
+                  pixels + size_t(yy) * dst.PixelStride() + right, BgrxFromColor(color));
+    dst.MarkDrawn(x, y, right, bottom);
+}
+
+} // namespace
+
 void Form12::MakeMosaic(const int32_t &N) {
     const int32_t n = N; // a change of the bar during the run's yields does not reach it
     if (n < 2) return;
@@ -117,31 +167,63 @@ void Form12::MakeMosaic(const int32_t &N) {
     f.ProgressBar1.SetValue(f.ProgressBar1.Min());
 
     int32_t rowsDone = 0;
-    for (int32_t y = 0; y < h; y += n) {
-        for (int32_t x = 0; x < w; x += n) {
-            int32_t count = 0, red = 0, green = 0, blue = 0;
-            for (int32_t yy = y; yy < y + n; ++yy)
-                for (int32_t xx = x; xx < x + n; ++xx) {
-                    if (f.Run) [[unlikely]]
-                        goto done; // the current block stays unfilled
-                    const int32_t c = f.Picture1.Point(xx, yy);
-                    if (c == -1) continue; // outside the picture: no count, no yield
-                    ++count;
-                    red += c & 0xFF;
-                    green += (c >> 8) & 0xFF;
-                    blue += (c >> 16) & 0xFF;
-                    platform::DoEvents();
-                }
-            const int32_t color = MosaicAverage(red, count) + 256 * MosaicAverage(green, count) +
-                                  65536 * MosaicAverage(blue, count);
-            for (int32_t yy = y; yy < y + n; ++yy)
-                for (int32_t xx = x; xx < x + n; ++xx)
-                    f.Picture2.PSet(xx, yy, color);
-        }
-        ++rowsDone;
-        // Another run started during a yield may have narrowed the bar: stay inside it.
+    // Another run started during a yield may have narrowed the bar: stay inside it.
+    auto showRows = [&f, &rowsDone] {
         f.ProgressBar1.SetValue(
-            std::clamp(float(rowsDone), f.ProgressBar1.Min(), f.ProgressBar1.Max()));
+            std::clamp(float(++rowsDone), f.ProgressBar1.Min(), f.ProgressBar1.Max()));
+    };
+    if (filters::YieldPacer::ItemByItem()) {
+        // A poll before each counted pixel and a yield after it, for a hook to see each.
+        for (int32_t y = 0; y < h; y += n) {
+            for (int32_t x = 0; x < w; x += n) {
+                BlockSums s;
+                for (int32_t yy = y; yy < y + n; ++yy)
+                    for (int32_t xx = x; xx < x + n; ++xx) {
+                        if (f.Run) [[unlikely]]
+                            goto done; // the current block stays unfilled
+                        const int32_t c = f.Picture1.Point(xx, yy);
+                        if (c == -1) continue; // outside the picture: no count, no yield
+                        s.Add(c);
+                        platform::DoEvents();
+                    }
+                const int32_t color = s.Color();
+                for (int32_t yy = y; yy < y + n; ++yy)
+                    for (int32_t xx = x; xx < x + n; ++xx)
+                        f.Picture2.PSet(xx, yy, color);
+            }
+            showRows();
+        }
+    } else {
+        // Blocks in batches (see YieldPacer): Run is polled before each batch and the yields of
+        // its counted pixels made together after it, before its last block is filled, so that
+        // a pump sees what it would see at that block's last yield.
+        static double knownPace = 0; // counted pixels a millisecond in the last run
+        filters::YieldPacer pacer(knownPace);
+        for (int32_t y = 0; y < h; y += n) {
+            for (int32_t x = 0; x < w;) {
+                if (f.Run) [[unlikely]]
+                    goto done;
+                // With a pump due (at the start, say, before the result's memory is had) the
+                // batch is one block, so that the pump comes at once.
+                uint64_t batch = pacer.NextBatch();
+                if (platform::MsUntilPump() <= 0) batch = 1;
+                uint64_t counted = 0;
+                int32_t color = 0;
+                for (;;) {
+                    const BlockSums s = SumBlock(f.Picture1, x, y, n);
+                    counted += uint64_t(s.count);
+                    color = s.Color();
+                    if (counted >= batch || x + n >= w) break;
+                    FillBlock(f.Picture2, x, y, n, color);
+                    x += n;
+                }
+                pacer.Done(counted);
+                FillBlock(f.Picture2, x, y, n, color);
+                x += n;
+            }
+            showRows();
+        }
+        knownPace = pacer.ItemsPerMs();
     }
 done:
     f.ProgressBar1.SetVisible(false);

@@ -175,6 +175,24 @@ TEST_F(RasterMosaicTest, MosaicAveragesEachBlockInsideThePicture) {
             ASSERT_EQ(Result(x, y), Rgb(10, 50, 7));
 }
 
+// Blocks done in batches between pumps come out as they do one pixel at a time.
+TEST_F(RasterMosaicTest, MosaicInBatchesMatchesTheOneWatchedAtEveryYield) {
+    SetSource(301, 203, [](int x, int y) { return Rgb(x * 7 % 256, y * 3 % 256, (x ^ y) % 256); });
+    app::Form12 &d = D12();
+    d.HScroll1.SetValue(6);
+    AtYield(0, [] {});
+    d.Command1_Click();
+    const platform::Picture watched = d.MosaicResult;
+    platform::SetYieldHook({});
+    d.Command1_Click();
+    ASSERT_NE(d.MosaicResult.Shared(), watched.Shared());
+    const uint32_t *a = watched.Bitmap()->Bits(), *b = d.MosaicResult.Bitmap()->Bits();
+    const size_t count = size_t(watched.Width()) * size_t(watched.Height());
+    ASSERT_EQ(d.MosaicResult.Width(), watched.Width());
+    ASSERT_EQ(d.MosaicResult.Height(), watched.Height());
+    EXPECT_TRUE(std::equal(a, a + count, b));
+}
+
 TEST_F(RasterMosaicTest, MosaicCancelledBeforeTheFirstBlockShowsTheClearedPicture) {
     SetSource(30, 20);
     app::Form12 &d = D12();
