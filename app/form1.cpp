@@ -174,6 +174,9 @@ void Form1::WireEvents() {
     Bind(Idou.Click, &Form1::Idou_Click);
     Bind(OnlyIdou.Click, &Form1::Idou_Click);
     Bind(GoHP.Click, &Form1::GoHP_Click);
+    Bind(JPEGSave.Click, &Form1::JPEGSave_Click);
+    Bind(OnlyJPEG.Click, &Form1::JPEGSave_Click);
+    Bind(OnePoint.Click, &Form1::OnePoint_Click);
     Bind(Picture5.MouseUp, &Form1::Picture5_MouseUp);
     Bind(Picture6.MouseUp, &Form1::Picture6_MouseUp);
     Bind(Picture3.MouseUp, &Form1::Picture3_MouseUp);

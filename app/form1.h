@@ -93,6 +93,10 @@ class Form1 : public platform::Form {
     void Picture3_DblClick();
     void GoHP_Click();
 
+    // The save-as-JPEG dialog (defined with the file formats) and the tips window.
+    void JPEGSave_Click();
+    void OnePoint_Click();
+
   protected:
     void Form_Load() override;
     void Form_Resize() override;

@@ -4,6 +4,8 @@
 #include "form2.h"
 #include "form3.h"
 #include "form4.h"
+#include "form5.h"
+#include "frmtip.h"
 #include "prompts.h"
 #include "runtime.h"
 #include "vb_error.h"
@@ -22,6 +24,7 @@ constexpr StartupStep kStartupOrder[] = {
     {L"Form1", [] { forms::Form1.Load(); }, 1},
     {L"Form2", [] { forms::Form2.Load(); }, 2},
     {L"Form3", [] { forms::Form3.Load(); }, 3},
+    {L"Form5", [] { forms::Form5.Load(); }, 4},
 };
 
 } // namespace
@@ -39,6 +42,7 @@ void Main(const StartupObserver &observe) {
     forms::Form4.Unload();
 
     forms::Form1.Show();
+    if (ShowTipsSetting() == 1) forms::frmTip.Show();
 
     const std::wstring commandLine = platform::CommandLine();
     if (!commandLine.empty()) LoadCommandLinePicture(commandLine);

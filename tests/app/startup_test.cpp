@@ -1,5 +1,6 @@
 #include "form1.h"
 #include "form4.h"
+#include "frmtip.h"
 #include "module1.h"
 #include "runtime.h"
 
@@ -15,6 +16,7 @@ struct StartupTest : ::testing::Test {
     void TearDown() override {
         platform::SetCommandLineForTesting(L"");
         forms::Form1.Discard();
+        forms::frmTip.Discard(); // shown at start-up unless the user turned it off
         platform::ReleaseUnloadedForms();
     }
     test::FakePrompts prompts;
