@@ -112,9 +112,13 @@ void frmTip::cmdOK_Click() {
     forms::frmTip.Unload();
 }
 
-// Brings the window forward when it is already open.
-void Form1::OnePoint_Click() {
+void ShowTipWindow() {
     forms::frmTip.Show();
+    SetForegroundWindow(forms::frmTip->Hwnd());
+}
+
+void Form1::OnePoint_Click() {
+    ShowTipWindow();
 }
 
 } // namespace mirolt::app

@@ -47,6 +47,9 @@ extern const std::wstring kMissingTipsText;
 // whole number. Only 1 shows the window at start-up.
 int32_t ShowTipsSetting();
 
+// Shows the window modeless, creating it when it is not loaded, and brings it forward.
+void ShowTipWindow();
+
 } // namespace mirolt::app
 
 namespace mirolt::forms {

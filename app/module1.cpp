@@ -42,7 +42,7 @@ void Main(const StartupObserver &observe) {
     forms::Form4.Unload();
 
     forms::Form1.Show();
-    if (ShowTipsSetting() == 1) forms::frmTip.Show();
+    if (ShowTipsSetting() == 1) ShowTipWindow();
 
     const std::wstring commandLine = platform::CommandLine();
     if (!commandLine.empty()) LoadCommandLinePicture(commandLine);
