@@ -189,6 +189,9 @@ void Form1::WireEvents() {
     Bind(MoziMirolt.Click, &Form1::MoziMirolt_Click);
     Bind(KidouText.Click, &Form1::KidouText_Click);
     Bind(Tukaumozi.Click, &Form1::Tukaumozi_Click);
+    Bind(JPEGSave.Click, &Form1::JPEGSave_Click);
+    Bind(OnlyJPEG.Click, &Form1::JPEGSave_Click);
+    Bind(OnePoint.Click, &Form1::OnePoint_Click);
     Bind(Picture5.MouseUp, &Form1::Picture5_MouseUp);
     Bind(Picture6.MouseUp, &Form1::Picture6_MouseUp);
     Bind(Picture3.MouseUp, &Form1::Picture3_MouseUp);

@@ -116,6 +116,9 @@ class Form1 : public platform::Form {
     void MoziMirolt_Click();
     void KidouText_Click();
     void Tukaumozi_Click();
+    // The save-as-JPEG dialog (defined with the file formats) and the tips window.
+    void JPEGSave_Click();
+    void OnePoint_Click();
 
   protected:
     void Form_Load() override;

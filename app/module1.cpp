@@ -7,9 +7,11 @@
 #include "form2.h"
 #include "form3.h"
 #include "form4.h"
+#include "form5.h"
 #include "form7.h"
 #include "form8.h"
 #include "form9.h"
+#include "frmtip.h"
 #include "plugin_discovery.h"
 #include "prompts.h"
 #include "runtime.h"
@@ -30,6 +32,7 @@ constexpr StartupStep kStartupOrder[] = {
     {L"Form1", [] { forms::Form1.Load(); }, 1},
     {L"Form2", [] { forms::Form2.Load(); }, 2},
     {L"Form3", [] { forms::Form3.Load(); }, 3},
+    {L"Form5", [] { forms::Form5.Load(); }, 4},
     {L"Form7", [] { forms::Form7.Load(); }, 5},
     {L"Form8", [] { forms::Form8.Load(); }, 6},
     {L"Form9", [] { forms::Form9.Load(); }, 7},
@@ -55,6 +58,7 @@ void Main(const StartupObserver &observe) {
     forms::Form4.Unload();
 
     forms::Form1.Show();
+    if (ShowTipsSetting() == 1) ShowTipWindow();
 
     const std::wstring commandLine = platform::CommandLine();
     if (!commandLine.empty()) LoadCommandLinePicture(commandLine);

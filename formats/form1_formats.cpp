@@ -3,6 +3,7 @@
 #include "form1.h"
 
 #include "bridge_binding.h"
+#include "form5.h"
 #include "picture.h"
 #include "picture_limits.h"
 #include "plugin_discovery.h"
@@ -85,6 +86,11 @@ void Form1::SusieOpen_Click() {
     } catch (const std::bad_alloc &) {
         ReportUnexpectedError(kOutOfMemory);
     }
+}
+
+// Modeless and without an owner: the main window stays usable while the dialog is up.
+void Form1::JPEGSave_Click() {
+    forms::Form5.Show();
 }
 
 } // namespace mirolt::app

@@ -4,6 +4,7 @@
 #include "buttons.h"
 #include "control_array.h"
 #include "controls.h"
+#include "drive_lists.h"
 #include "forms.h"
 #include "frame.h"
 #include "list_boxes.h"

@@ -1,5 +1,6 @@
 // Starts the real Mirolt.exe with a picture on its command line and checks, from outside,
 // that its main window shows the picture, then closes it.
+#include "no_tips.h"
 #include "picture_cases.h"
 #include "picture_files.h"
 #include "settings_file.h"
@@ -228,4 +229,94 @@ TEST(EndToEnd, ShowsA100MegapixelPicture) {
     EXPECT_TRUE(answered) << "the window stopped answering";
     EXPECT_TRUE(shown) << "the picture never appeared";
     EXPECT_EQ(program.Close(main), 0);
+}
+
+namespace {
+
+// The menu item of `menu` (or of its sub-menus) with this caption; 0 when none has it.
+UINT MenuId(HMENU menu, const std::wstring &caption) {
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        if (HMENU sub = GetSubMenu(menu, i))
+            if (UINT id = MenuId(sub, caption)) return id;
+        wchar_t text[128] = {};
+        GetMenuStringW(menu, UINT(i), text, 128, MF_BYPOSITION);
+        if (caption == text) return GetMenuItemID(menu, i);
+    }
+    return 0;
+}
+
+struct ChildSearch {
+    std::wstring text;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchText(HWND w, LPARAM lp) {
+    auto *s = reinterpret_cast<ChildSearch *>(lp);
+    wchar_t t[64] = {};
+    DWORD_PTR ignored = 0; // an edit box's text is asked of the box itself
+    SendMessageTimeoutW(w, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(t), SMTO_ABORTIFHUNG, 2000,
+                        &ignored);
+    if (s->text != t) return TRUE;
+    s->found = w;
+    return FALSE;
+}
+
+HWND ChildWithText(HWND parent, const wchar_t *text) {
+    ChildSearch search{text};
+    EnumChildWindows(parent, MatchText, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+} // namespace
+
+// The result saved as a JPEG through the dialog, the name typed into it from outside.
+TEST(EndToEnd, SavesTheResultAsJpegThroughTheDialog) {
+    TempFolder dir;
+    const std::wstring picture = dir.File(L"source.bmp");
+    WriteBmp(picture, 64, 48);
+
+    // The dialog's folder list starts at the program's current directory.
+    std::wstring commandLine = L"\"" + WindowsPath(MIROLT_DIST_EXE) + L"\" " + picture;
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               dir.Path().c_str(), &si, &pi));
+    // Whatever fails, the program does not outlive the test.
+    struct Reaper {
+        HANDLE process;
+        ~Reaper() {
+            if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0) TerminateProcess(process, 1);
+        }
+    } reaper{pi.hProcess};
+    HWND main = WaitForWindow(L"Mirolt", pi.dwProcessId, 30000);
+    ASSERT_NE(main, nullptr);
+    // Wine does not show another process's menus; the items are numbered from 1000 in the
+    // order the main window declares them, "画像をJPEG形式で保存" the sixth.
+    UINT save = MenuId(GetMenu(main), L"画像をJPEG形式で保存");
+    if (save == 0) save = 1005;
+    PostMessageW(main, WM_COMMAND, save, 0);
+
+    HWND dialog = WaitForWindow(L"ファイルをJPGで保存する", pi.dwProcessId, 10000);
+    ASSERT_NE(dialog, nullptr);
+    HWND name = ChildWithText(dialog, L"*.jpg");
+    ASSERT_NE(name, nullptr);
+    SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    for (wchar_t c : std::wstring(L"e2e"))
+        SendMessageW(name, WM_CHAR, c, 1);
+    PostMessageW(ChildWithText(dialog, L"保存"), BM_CLICK, 0, 0);
+
+    HWND done = WaitForWindow(L"成功", pi.dwProcessId, 20000);
+    ASSERT_NE(done, nullptr) << "no success box";
+    PostMessageW(done, WM_COMMAND, IDOK, 0);
+    const std::string jpeg = ReadBytes(dir.File(L"e2e.jpg"));
+    ASSERT_GE(jpeg.size(), 2u);
+    EXPECT_EQ(jpeg.substr(0, 2), "\xFF\xD8");
+
+    for (int i = 0; i < 50 && IsWindowVisible(dialog); ++i)
+        Sleep(100);
+    EXPECT_FALSE(IsWindowVisible(dialog)) << "the dialog stays after a successful save";
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 20000), WAIT_OBJECT_0);
+    CloseHandle(pi.hThread);
 }

@@ -3,6 +3,7 @@
 #include "form10.h"
 #include "form4.h"
 #include "form7.h"
+#include "frmtip.h"
 #include "module1.h"
 #include "runtime.h"
 
@@ -28,6 +29,7 @@ struct StartupTest : ::testing::Test {
         forms::Form1.Discard();
         forms::Form7.Discard();
         forms::Form10.Discard();
+        forms::frmTip.Discard(); // shown at start-up unless the user turned it off
         platform::ReleaseUnloadedForms();
         textart::SetDataIniFolder({});
     }

@@ -1,6 +1,7 @@
 // Starts the real Mirolt.exe beside Brovik.dll and a plug-in folder, chooses the plug-in open
 // by keyboard, types file names into the open dialog as a person would, and checks from
 // outside what the dialog offers and what the main window shows.
+#include "no_tips.h"
 #include "plugin_files.h"
 
 #include <windows.h>

@@ -1,6 +1,7 @@
 // The real Mirolt.exe, copied beside a Data.ini of the test's own, turns a small picture into
 // text art from its menu by keyboard; the rows are read from outside, in the program's editor
 // and in Wine's own Notepad.
+#include "no_tips.h"
 #include "picture_files.h"
 
 #include <windows.h>
