@@ -183,6 +183,8 @@ void Form1::WireEvents() {
     Bind(MTextEditerSettei.Click, &Form1::MTextEditerSettei_Click);
     Bind(TrueMemoSettei.Click, &Form1::TrueMemoSettei_Click);
     Bind(MemoSettei.Click, &Form1::MemoSettei_Click);
+    Bind(Saitekika.Click, &Form1::Saitekika_Click);
+    Bind(Hyouzyun.Click, &Form1::Hyouzyun_Click);
     Bind(Mozie.Click, &Form1::Mozie_Click);
     Bind(OnlyMozie.Click, &Form1::Mozie_Click);
     Bind(MoziMemotyou.Click, &Form1::MoziMemotyou_Click);

@@ -105,6 +105,9 @@ class Form1 : public platform::Form {
     void MTextEditerSettei_Click();
     void TrueMemoSettei_Click();
     void MemoSettei_Click();
+    // Notepad's font set to the text-art one or back to the standard one, by keystrokes.
+    void Saitekika_Click();
+    void Hyouzyun_Click();
     // Text art and its viewers (defined with the text art). The settings come from
     // Data.ini, read afresh by LoadTextArtSettings; each keeps the NULs of its read buffer.
     std::wstring NotepadPath, StandardFontName, StandardFontSize, TextArtFontName, TextArtFontSize;

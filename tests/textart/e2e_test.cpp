@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <string>
 
@@ -180,4 +181,98 @@ TEST_F(TextArtEndToEnd, NotepadViewerTypesTheRowsIntoWinesNotepad) {
         WaitForSingleObject(h, 10000);
         CloseHandle(h);
     }
+}
+
+namespace {
+
+// Wine's Notepad keeps its font for the next start under this key.
+const wchar_t kNotepadKey[] = L"Software\\Microsoft\\Notepad";
+
+std::wstring NotepadFace() {
+    wchar_t face[64] = {};
+    DWORD size = sizeof(face);
+    RegGetValueW(HKEY_CURRENT_USER, kNotepadKey, L"lfFaceName", RRF_RT_REG_SZ, nullptr, face,
+                 &size);
+    return face;
+}
+
+// Notepad stores the size it gets back from the font's pixel height: 8 points is 83 tenths.
+long NotepadPoints() {
+    DWORD tenths = 0, size = sizeof(tenths);
+    RegGetValueW(HKEY_CURRENT_USER, kNotepadKey, L"iPointSize", RRF_RT_REG_DWORD, nullptr, &tenths,
+                 &size);
+    return std::lround(tenths / 10.0);
+}
+
+} // namespace
+
+// 設定 > メモ帳の設定 > メモ帳の最適化 and メモ帳を標準の設定にもどす, by keyboard: each starts
+// Wine's Notepad, sets its font through the font dialog and closes it, so that the font is what
+// Notepad stores for its next start.
+TEST_F(TextArtEndToEnd, NotepadFontItemsSetWinesNotepadsStoredFont) {
+    const std::wstring exe = dir.File(L"Mirolt.exe");
+    ASSERT_TRUE(CopyFileW(WindowsPath(MIROLT_EXE).c_str(), exe.c_str(), FALSE));
+    std::wstring shipped = WindowsPath(MIROLT_EXE);
+    shipped = shipped.substr(0, shipped.rfind(L'\\')) + L"\\Data.ini";
+    const std::wstring ini = dir.File(L"Data.ini");
+    ASSERT_TRUE(CopyFileW(shipped.c_str(), ini.c_str(), FALSE));
+    // The shipped text-art font (ＭＳ Ｐゴシック, 8) and a standard font of another name.
+    WritePrivateProfileStringW(L"FontData", L"BeforeFont", L"ＭＳ 明朝", ini.c_str());
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kNotepadKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                              &key, nullptr),
+              ERROR_SUCCESS);
+    const wchar_t before[] = L"DejaVu Sans";
+    const DWORD tenths = 120;
+    RegSetValueExW(key, L"lfFaceName", 0, REG_SZ, reinterpret_cast<const BYTE *>(before),
+                   sizeof(before));
+    RegSetValueExW(key, L"iPointSize", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&tenths),
+                   sizeof(tenths));
+    RegCloseKey(key);
+
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &si, &pi));
+    HWND main = nullptr;
+    ASSERT_TRUE(Eventually([&] { return (main = TopWindow(pi.dwProcessId, nullptr, L"Mirolt")); }));
+    Sleep(500);
+
+    // Runs the item `downs` entries below メモ帳の設定 in its submenu and follows the Notepad it
+    // starts until that Notepad has gone.
+    const auto run = [&](int downs) {
+        SetForegroundWindow(main);
+        ASSERT_TRUE(Eventually([&] { return GetForegroundWindow() == main; }));
+        Press(VK_F10);
+        for (int i = 0; i < 5; ++i)
+            Press(VK_RIGHT); // 設定
+        Press(VK_DOWN);
+        Press(VK_DOWN); // メモ帳の設定
+        Press(VK_RIGHT);
+        for (int i = 0; i < downs; ++i)
+            Press(VK_DOWN);
+        Press(VK_RETURN);
+        HWND notepad = nullptr;
+        ASSERT_TRUE(Eventually([&] { return (notepad = TopWindow(0, L"Notepad", nullptr)); }, 400))
+            << "Notepad not started";
+        DWORD pid = 0;
+        GetWindowThreadProcessId(notepad, &pid);
+        HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+        ASSERT_NE(process, nullptr);
+        const bool closed = WaitForSingleObject(process, 30000) == WAIT_OBJECT_0;
+        if (!closed) TerminateProcess(process, 0);
+        CloseHandle(process);
+        ASSERT_TRUE(closed) << "Notepad still open";
+        // The main window comes back; no box on the way.
+        EXPECT_TRUE(Eventually([&] { return GetForegroundWindow() == main; }));
+        EXPECT_EQ(TopWindow(pi.dwProcessId, L"#32770", nullptr), nullptr);
+    };
+
+    run(1);
+    EXPECT_EQ(NotepadFace(), L"ＭＳ Ｐゴシック");
+    EXPECT_EQ(NotepadPoints(), 8);
+    run(2);
+    EXPECT_EQ(NotepadFace(), L"ＭＳ 明朝");
+    EXPECT_EQ(NotepadPoints(), 16);
 }

@@ -192,6 +192,26 @@ TEST_F(TextArtTest, ViewerItemsSwapTheMarksAndAFailedNotepadStartIsReported) {
     EXPECT_EQ(platform::MousePointer(), 0);
 }
 
+// Neither item types anything when Notepad cannot start: the box, then the settings to fix it.
+TEST_F(TextArtTest, NotepadFontItemsWithoutNotepadSendNoKeysAndOpenTheSettings) {
+    const auto check = [&](void (app::Form1::*item)(), const std::wstring &path) {
+        if (!path.empty()) WriteIni(L"[Notepad]\r\nSize=40\r\nAddress=" + path + L"\r\n");
+        (F().*item)();
+        std::vector<test::SeenPrompt> boxes;
+        for (const test::SeenPrompt &p : prompts.seen)
+            if (p.text == L"メモ帳が見つかりません") boxes.push_back(p);
+        ASSERT_EQ(boxes.size(), 1u) << Cp932(path);
+        EXPECT_EQ(boxes[0].buttons, platform::vbOKOnly);
+        EXPECT_TRUE(forms::Form7.IsLoaded() && forms::Form7->Visible());
+        EXPECT_EQ(FindWindowW(L"Notepad", nullptr), nullptr);
+        forms::Form7.Discard();
+        prompts.seen.clear();
+    };
+    // No Data.ini at all: an empty path after the settings' own boxes.
+    check(&app::Form1::Hyouzyun_Click, L"");
+    check(&app::Form1::Saitekika_Click, ini.File(L"none.exe"));
+}
+
 TEST_F(TextArtTest, CharactersDialogSavesTheSelectedPatternAndGoesOnAfterFailedWrites) {
     app::Form9 &d = forms::Form9.Get();
     EXPECT_EQ(Boxes(kReadFailed), 56);
