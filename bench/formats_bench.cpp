@@ -3,6 +3,7 @@
 // opening the same picture as a BMP through the program's own open. Prints both (best of
 // three, in a shown main window) and their ratio.
 #include "form1.h"
+#include "picture_files.h"
 #include "plugin_discovery.h"
 #include "prompts.h"
 #include "runtime.h"
@@ -49,13 +50,6 @@ double BestSeconds(const std::function<void()> &run) {
     return best;
 }
 
-std::wstring WindowsPath(const char *path) {
-    std::wstring w;
-    for (const char *p = path; *p; ++p)
-        w += wchar_t(*p == '/' ? '\\' : *p);
-    return path[0] == '/' ? L"Z:" + w : w;
-}
-
 bool WriteFileBytes(const std::wstring &path, const std::string &bytes) {
     HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -83,7 +77,8 @@ int main() {
     const std::wstring plugins = dir + L"\\plugin";
     CreateDirectoryW(dir.c_str(), nullptr);
     CreateDirectoryW(plugins.c_str(), nullptr);
-    if (!CopyFileW(WindowsPath(PPM_PLUGIN).c_str(), (plugins + L"\\ppm.spi").c_str(), FALSE)) {
+    if (!CopyFileW(test::WindowsPath(PPM_PLUGIN).c_str(), (plugins + L"\\ppm.spi").c_str(),
+                   FALSE)) {
         std::printf("cannot copy the PPM plug-in\n");
         return 1;
     }

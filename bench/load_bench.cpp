@@ -20,13 +20,6 @@ using namespace mirolt;
 
 namespace {
 
-std::wstring WindowsPath(const char *path) {
-    std::wstring w;
-    for (const char *p = path; *p; ++p)
-        w += wchar_t(*p == '/' ? '\\' : *p);
-    return path[0] == '/' ? L"Z:" + w : w;
-}
-
 double Seconds() {
     LARGE_INTEGER f, t;
     QueryPerformanceFrequency(&f);
@@ -72,7 +65,7 @@ struct Run {
 // `picture` empty: an idle start, measured once its window is up.
 Run Measure(const std::wstring &picture) {
     Run run;
-    std::wstring commandLine = L"\"" + WindowsPath(MIROLT_EXE) + L"\" " + picture;
+    std::wstring commandLine = L"\"" + mirolt::test::WindowsPath(MIROLT_EXE) + L"\" " + picture;
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};

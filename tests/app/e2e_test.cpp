@@ -17,13 +17,6 @@ using namespace mirolt::test;
 
 namespace {
 
-std::wstring WindowsPath(const char *path) {
-    std::wstring w;
-    for (const char *p = path; *p; ++p)
-        w += wchar_t(*p == '/' ? '\\' : *p);
-    return path[0] == '/' ? L"Z:" + w : w;
-}
-
 HWND WaitForWindow(const wchar_t *title, DWORD pid, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < timeoutMs) {

@@ -107,10 +107,10 @@ class MiroltProcess {
 TEST(PluginOpenEndToEnd, OpensAPictureThroughThePluginFolderBesideTheProgram) {
     TempFolder dir;
     const std::wstring exe = dir.File(L"Mirolt.exe");
-    ASSERT_TRUE(CopyFileW(BuildPath(MIROLT_EXE).c_str(), exe.c_str(), FALSE));
-    ASSERT_TRUE(CopyFileW(BuildPath(BROVIK_DLL).c_str(), dir.File(L"Brovik.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(WindowsPath(MIROLT_EXE).c_str(), exe.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(WindowsPath(BROVIK_DLL).c_str(), dir.File(L"Brovik.dll").c_str(), FALSE));
     // The starting settings that ship beside the program: no read-failure boxes at start-up.
-    ASSERT_TRUE(CopyFileW(BuildPath(DATA_INI).c_str(), dir.File(L"Data.ini").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(WindowsPath(DATA_INI).c_str(), dir.File(L"Data.ini").c_str(), FALSE));
     const std::wstring plugins = dir.File(L"plugin");
     CreateDirectoryW(plugins.c_str(), nullptr);
 #ifdef _WIN64

@@ -52,7 +52,7 @@ TEST_F(PluginFolderTest, InformationTextsCrossAsAnsiAndFailQuietly) {
     EXPECT_EQ(GetPluginInfoText(folder + L"\\broken.spi", 0), L""); // not loadable
 #if defined(_WIN64) && defined(WIN32_PPM_PLUGIN)
     // A 32-bit plug-in cannot be loaded into the 64-bit program.
-    EXPECT_EQ(GetPluginInfoText(BuildPath(WIN32_PPM_PLUGIN), 0), L"");
+    EXPECT_EQ(GetPluginInfoText(WindowsPath(WIN32_PPM_PLUGIN), 0), L"");
 #endif
     EXPECT_EQ(ErrorOf([&] { GetPluginInfoText(jp, 9); }), kInvalidProcedureCall);
 }
@@ -145,7 +145,7 @@ TEST(PluginFilter, The32768thListedFileOverflows) {
 TEST(BridgeBinding, MissingLibraryOrExportRaisesAtTheCall) {
     formats::RebindBridgeForTest("NoSuchBrovik.dll");
     EXPECT_EQ(ErrorOf([] { GetPluginInfoText(L"C:\\p.spi", 0); }), kDllNotFound);
-    const std::string notTheBridge = platform::ToAnsi(BuildPath(CONFIGURABLE_PLUGIN));
+    const std::string notTheBridge = platform::ToAnsi(WindowsPath(CONFIGURABLE_PLUGIN));
     formats::RebindBridgeForTest(notTheBridge);
     EXPECT_EQ(ErrorOf([] { formats::VBIsSupported(L"C:\\p.spi", L"C:\\f"); }), kEntryPointNotFound);
     formats::RebindBridgeForTest("Brovik.dll");

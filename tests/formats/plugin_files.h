@@ -9,17 +9,10 @@
 
 namespace mirolt::test {
 
-inline std::wstring BuildPath(const char *path) {
-    std::wstring w;
-    for (const char *p = path; *p; ++p)
-        w += wchar_t(*p == '/' ? '\\' : *p);
-    return path[0] == '/' ? L"Z:" + w : w;
-}
-
 // One of the bridge's test plug-ins (ppm, quirk, failing, archive) as `name` in `folder`.
 inline void InstallPlugin(const std::wstring &folder, const std::wstring &built,
                           const std::wstring &name) {
-    CopyFileW((BuildPath(TEST_PLUGIN_DIR) + L"\\" + built + L".spi").c_str(),
+    CopyFileW((WindowsPath(TEST_PLUGIN_DIR) + L"\\" + built + L".spi").c_str(),
               (folder + L"\\" + name).c_str(), FALSE);
 }
 
@@ -27,7 +20,7 @@ inline void InstallPlugin(const std::wstring &folder, const std::wstring &built,
 // description, supported head; see configurable_plugin.cpp).
 inline void InstallConfigurable(const std::wstring &folder, const std::wstring &name,
                                 const std::wstring &lines) {
-    CopyFileW(BuildPath(CONFIGURABLE_PLUGIN).c_str(), (folder + L"\\" + name).c_str(), FALSE);
+    CopyFileW(WindowsPath(CONFIGURABLE_PLUGIN).c_str(), (folder + L"\\" + name).c_str(), FALSE);
     WriteBytes(folder + L"\\" + name.substr(0, name.rfind(L'.')) + L".txt",
                platform::ToAnsi(lines));
 }

@@ -6,6 +6,15 @@
 
 namespace mirolt::test {
 
+// A path the build gave (a Linux path under Wine's Z: drive, or a Windows one) as Windows
+// programs take it.
+inline std::wstring WindowsPath(const char *path) {
+    std::wstring w;
+    for (const char *p = path; *p; ++p)
+        w += wchar_t(*p == '/' ? '\\' : *p);
+    return path[0] == '/' ? L"Z:" + w : w;
+}
+
 // Colour (0x00BBGGRR) of the test pattern at a point.
 int32_t PatternColor(int x, int y);
 

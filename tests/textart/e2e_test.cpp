@@ -15,13 +15,6 @@ using namespace mirolt::test;
 
 namespace {
 
-std::wstring WindowsPath(const char *path) {
-    std::wstring w;
-    for (const char *p = path; *p; ++p)
-        w += wchar_t(*p == '/' ? '\\' : *p);
-    return path[0] == '/' ? L"Z:" + w : w;
-}
-
 std::string Cp932(const std::wstring &text) {
     std::string bytes(text.size() * 2 + 1, '\0');
     bytes.resize(size_t(WideCharToMultiByte(932, 0, text.data(), int(text.size()), bytes.data(),
