@@ -117,15 +117,20 @@ void MenuItem::Update() {
     if (!parent_) DrawMenuBar(host_.Hwnd());
 }
 
+// The window's menu is touched only on a change: a top-level item redraws the whole menu
+// bar, which every result publication would otherwise pay for.
 void MenuItem::SetCaption(const std::wstring &caption) {
+    if (caption_ == caption) return;
     caption_ = caption;
     Update();
 }
 void MenuItem::SetEnabled(bool enabled) {
+    if (enabled_ == enabled) return;
     enabled_ = enabled;
     Update();
 }
 void MenuItem::SetChecked(bool checked) {
+    if (checked_ == checked) return;
     checked_ = checked;
     Update();
 }
