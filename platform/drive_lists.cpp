@@ -2,6 +2,7 @@
 
 #include "errors.h"
 #include "files.h"
+#include "list_boxes.h"
 #include "vb_error.h"
 
 #include <algorithm>
@@ -16,17 +17,6 @@ constexpr int kDroppedListHeight = 160;
 bool LessNoCase(const std::wstring &a, const std::wstring &b) {
     return CompareStringOrdinal(a.c_str(), int(a.size()), b.c_str(), int(b.size()), TRUE) ==
            CSTR_LESS_THAN;
-}
-
-std::wstring ItemText(HWND hwnd, UINT lengthMsg, UINT textMsg, int index) {
-    if (index < 0) throw RuntimeError(kInvalidPropertyArrayIndex);
-    const LRESULT length = SendMessageW(hwnd, lengthMsg, WPARAM(index), 0);
-    if (length < 0) return {};
-    std::wstring text(size_t(length) + 1, L'\0');
-    const LRESULT n =
-        SendMessageW(hwnd, textMsg, WPARAM(index), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(n < 0 ? 0 : size_t(n));
-    return text;
 }
 
 std::wstring FullPath(const std::wstring &path) {

@@ -11,6 +11,8 @@ namespace {
 // Room below a combo box for its dropped list, in pixels.
 constexpr int kDroppedListHeight = 160;
 
+} // namespace
+
 std::wstring ItemText(HWND hwnd, UINT lengthMsg, UINT textMsg, int index) {
     if (index < 0) throw RuntimeError(kInvalidPropertyArrayIndex);
     const LRESULT length = SendMessageW(hwnd, lengthMsg, WPARAM(index), 0);
@@ -21,8 +23,6 @@ std::wstring ItemText(HWND hwnd, UINT lengthMsg, UINT textMsg, int index) {
     text.resize(n < 0 ? 0 : size_t(n));
     return text;
 }
-
-} // namespace
 
 // ---- ComboBox ----
 

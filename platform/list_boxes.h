@@ -7,6 +7,10 @@
 
 namespace mirolt::platform {
 
+// The text of item `index` of a list box or of a combo box's list, asked of its window with
+// the given length and text messages; a negative index raises 381.
+std::wstring ItemText(HWND hwnd, UINT lengthMsg, UINT textMsg, int index);
+
 class ComboBox : public Control {
   public:
     struct Design {
