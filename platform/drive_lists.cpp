@@ -315,9 +315,14 @@ bool DirListBox::OnNotify(UINT msg, WPARAM wp, LPARAM, LRESULT &result) {
 // ---- FileListBox ----
 
 FileListBox::FileListBox(Container &parent, std::wstring name, const Design &d)
-    : Control(parent, std::move(name)), pattern_(d.pattern) {
-    Create(WindowClass::ListBox, LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL, WS_EX_CLIENTEDGE,
-           L"", d);
+    : ListBox(parent, std::move(name),
+              {.place = d.place,
+               .font = d.font,
+               .visible = d.visible,
+               .enabled = d.enabled,
+               .tabStop = d.tabStop,
+               .tabIndex = d.tabIndex}),
+      pattern_(d.pattern) {
     path_ = ReadableFolder(L"");
     Fill();
 }
@@ -359,41 +364,6 @@ void FileListBox::Fill() {
         SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
     SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(hwnd_, nullptr, TRUE);
-}
-
-std::wstring FileListBox::FileName() const {
-    const int index = ListIndex();
-    return index < 0 ? std::wstring() : List(index);
-}
-
-int FileListBox::ListCount() const {
-    return int(SendMessageW(hwnd_, LB_GETCOUNT, 0, 0));
-}
-
-std::wstring FileListBox::List(int index) const {
-    return ItemText(hwnd_, LB_GETTEXTLEN, LB_GETTEXT, index);
-}
-
-int FileListBox::ListIndex() const {
-    return int(SendMessageW(hwnd_, LB_GETCURSEL, 0, 0));
-}
-
-void FileListBox::SetListIndex(int index) {
-    if (index < -1 || index >= ListCount()) throw RuntimeError(kInvalidPropertyValue);
-    SendMessageW(hwnd_, LB_SETCURSEL, WPARAM(index), 0);
-    Click();
-}
-
-bool FileListBox::OnNotify(UINT msg, WPARAM wp, LPARAM, LRESULT &result) {
-    if (msg != WM_COMMAND) return false;
-    if (HIWORD(wp) == LBN_SELCHANGE)
-        Click();
-    else if (HIWORD(wp) == LBN_DBLCLK)
-        DblClick();
-    else
-        return false;
-    result = 0;
-    return true;
 }
 
 } // namespace mirolt::platform

@@ -5,6 +5,7 @@
 // classic error: 68 device unavailable, 71 disk not ready, 75 path/file access error, 76
 // path not found.
 #include "forms.h"
+#include "list_boxes.h"
 
 #include <vector>
 
@@ -94,8 +95,9 @@ class DirListBox : public Control {
 };
 
 // The ordinary files of a folder that match the pattern ("*.*" by default; several
-// patterns separated by ";"), sorted by name without regard to case.
-class FileListBox : public Control {
+// patterns separated by ";"), sorted by name without regard to case: a list box whose
+// items the folder and the pattern decide.
+class FileListBox : public ListBox {
   public:
     struct Design {
         Place place;
@@ -116,17 +118,8 @@ class FileListBox : public Control {
     std::wstring Pattern() const { return pattern_; }
     void SetPattern(const std::wstring &pattern);
     // The chosen file's bare name, empty when none is chosen.
-    std::wstring FileName() const;
-    int ListCount() const;
-    std::wstring List(int index) const;
-    int ListIndex() const;
-    void SetListIndex(int index);
+    std::wstring FileName() const { return Text(); }
     void Refresh();
-
-    Event<> Click;
-    Event<> DblClick;
-
-    bool OnNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT &result) override;
 
   private:
     void Fill();
