@@ -31,6 +31,8 @@ using unique_hfont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDele
 using unique_hbrush = std::unique_ptr<std::remove_pointer_t<HBRUSH>, GdiObjectDeleter>;
 using unique_hpen = std::unique_ptr<std::remove_pointer_t<HPEN>, GdiObjectDeleter>;
 using unique_hfile = std::unique_ptr<void, FileDeleter>;
+// Processes and threads close the same way as files.
+using unique_handle = unique_hfile;
 
 // A window's (or the screen's) DC for the life of the scope.
 class ScopedGetDC {

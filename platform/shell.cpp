@@ -1,5 +1,6 @@
 #include "shell.h"
 
+#include "handles.h"
 #include "keystrokes.h"
 #include "runtime.h"
 #include "vb_error.h"
@@ -13,13 +14,6 @@
 
 namespace mirolt::platform {
 namespace {
-
-struct HandleCloser {
-    void operator()(HANDLE h) const {
-        if (h) CloseHandle(h);
-    }
-};
-using unique_handle = std::unique_ptr<void, HandleCloser>;
 
 DWORD ProcessOf(HWND window) {
     DWORD pid = 0;
