@@ -88,18 +88,6 @@ void Bitmap32::CopyFrom(const Bitmap32 &src) {
 
 namespace {
 
-template <class T> struct ComPtr {
-    T *p = nullptr;
-    ComPtr() = default;
-    ComPtr(const ComPtr &) = delete;
-    ComPtr &operator=(const ComPtr &) = delete;
-    ~ComPtr() {
-        if (p) p->Release();
-    }
-    T **operator&() { return &p; }
-    T *operator->() const { return p; }
-};
-
 IWICImagingFactory *Factory() {
     static IWICImagingFactory *factory = [] {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -250,8 +238,7 @@ class FileStream final : public IStream {
 Picture LoadPicture(const std::wstring &path) {
     if (path.empty()) return {};
     if (!IsFile(path)) throw RuntimeError(kFileNotFound);
-    ComPtr<FileStream> stream;
-    stream.p = FileStream::Open(path);
+    ScopedComPtr<FileStream> stream(FileStream::Open(path));
     const auto header =
         ReadPictureHeader([&stream](uint64_t offset, uint8_t *to,
                                     size_t count) { return stream->ReadAt(offset, to, count); },
@@ -262,24 +249,24 @@ Picture LoadPicture(const std::wstring &path) {
     // Only now does a decoder see the file, and only the one of the format checked.
     IWICImagingFactory *factory = Factory();
     if (!factory) throw RuntimeError(kInvalidPicture);
-    ComPtr<IWICBitmapDecoder> decoder;
+    ScopedComPtr<IWICBitmapDecoder> decoder;
     const GUID &container =
         header->format == PictureFormat::Bmp ? GUID_ContainerFormatBmp : GUID_ContainerFormatJpeg;
-    if (FAILED(factory->CreateDecoder(container, nullptr, &decoder)))
+    if (FAILED(factory->CreateDecoder(container, nullptr, decoder.Put())))
         throw RuntimeError(kInvalidPicture);
-    const HRESULT opened = decoder->Initialize(stream.p, WICDecodeMetadataCacheOnDemand);
+    const HRESULT opened = decoder->Initialize(stream.Get(), WICDecodeMetadataCacheOnDemand);
     stream->RaiseKeptError();
     if (FAILED(opened)) throw RuntimeError(kInvalidPicture);
-    ComPtr<IWICBitmapFrameDecode> frame;
-    const HRESULT got = decoder->GetFrame(0, &frame);
+    ScopedComPtr<IWICBitmapFrameDecode> frame;
+    const HRESULT got = decoder->GetFrame(0, frame.Put());
     stream->RaiseKeptError();
     if (FAILED(got)) throw RuntimeError(kInvalidPicture);
     UINT w = 0, h = 0;
     // A decoder that sees another size than the header's has read something else.
     if (FAILED(frame->GetSize(&w, &h)) || w != UINT(header->width) || h != UINT(header->height))
         throw RuntimeError(kInvalidPicture);
-    ComPtr<IWICBitmapSource> converted;
-    if (FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGR, frame.p, &converted)))
+    ScopedComPtr<IWICBitmapSource> converted;
+    if (FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGR, frame.Get(), converted.Put())))
         throw RuntimeError(kInvalidPicture);
 
     auto bitmap = std::make_shared<Bitmap32>(int(w), int(h));
