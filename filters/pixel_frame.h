@@ -5,6 +5,7 @@
 #include "form1.h"
 
 #include "prompts.h"
+#include "row_workers.h"
 #include "runtime.h"
 #include "yield_pacer.h"
 
@@ -15,6 +16,9 @@ namespace mirolt::filters {
 // The frame counts columns and rows in signed 16-bit integers: the last index and the step
 // past it must both fit, so no side may exceed this.
 inline constexpr int kMaxFrameSide = 32767;
+// A batch of the frame goes in about this many parts, none smaller than this many pixels.
+inline constexpr int kPartsPerBatch = 4;
+inline constexpr uint64_t kLeastPart = 1 << 20;
 inline constexpr const wchar_t *kPictureTooLarge =
     L"画像が大きすぎるため処理できません。幅と高さが32767ピクセル以下の画像を使ってください。";
 
@@ -26,7 +30,8 @@ inline bool PixelFrameAccepts(app::Form1 &f) {
     return false;
 }
 
-// Maps columns [x0, x0 + n), rows [0, rows) of `src` into `dst` through `rule`, in any order.
+// Maps columns [x0, x0 + n), rows [0, rows) of `src` into `dst` through `rule`, in any order
+// (the rows of a large strip on several threads).
 // Where `src` holds the pixels in memory and `dst` has them, whole row segments go through the
 // rule's row form; the rest (the background beyond a picture, an image resized during a pump)
 // goes point by point, which reads -1 and drops writes outside an image as Point and PSet do.
@@ -38,9 +43,11 @@ void MapColumns(const platform::PictureBox &src, platform::PictureBox &dst, int 
     if (inside > 0 && insideRows > 0) {
         uint32_t *to = dst.ColumnsForDrawing(x0, x0 + inside, insideRows) + x0;
         const uint32_t *from = src.Pixels() + x0;
-        for (int y = 0; y < insideRows; ++y)
-            rule.Row(from + size_t(y) * src.PixelStride(), to + size_t(y) * dst.PixelStride(),
-                     size_t(inside));
+        const size_t fromStride = src.PixelStride(), toStride = dst.PixelStride();
+        ForEachRowRange(insideRows, size_t(inside) * size_t(insideRows), [&](int y0, int y1) {
+            for (int y = y0; y < y1; ++y)
+                rule.Row(from + size_t(y) * fromStride, to + size_t(y) * toStride, size_t(inside));
+        });
         dst.MarkDrawn(x0, 0, x0 + inside, insideRows);
     }
     for (int x = x0; x < x0 + n; ++x)
@@ -114,9 +121,18 @@ void RunPixelFrame(app::Form1 &f, Rule rule, BeforeDone beforeDone) {
             return;
         }
         const int rows = lastY + 1, left = lastX + 1 - x;
-        int n = int(std::clamp<uint64_t>(pacer.NextBatch() / uint64_t(rows), 1, uint64_t(left)));
-        if (left - n < n / 4) n = left; // no short strip left over at the end
-        MapColumns(f.Picture1, f.Picture2, x, n, rows, rule);
+        int planned =
+            int(std::clamp<uint64_t>(pacer.NextBatch() / uint64_t(rows), 1, uint64_t(left)));
+        if (left - planned < planned / 4) planned = left; // no short strip left at the end
+        // In parts, so that a batch slower than planned (the processor shared with other
+        // programs) ends when the pump is due, not long after.
+        const int part = std::max(planned / kPartsPerBatch, int(kLeastPart / uint64_t(rows)) + 1);
+        int n = 0;
+        do {
+            const int m = planned - n - part < part / 2 ? planned - n : part;
+            MapColumns(f.Picture1, f.Picture2, x + n, m, rows, rule);
+            n += m;
+        } while (n < planned && platform::MsUntilPump() > 0);
         x += n;
         columnsDone += n;
         // The yields come after the strip's last pixel, before its column is counted.

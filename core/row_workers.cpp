@@ -1,0 +1,136 @@
+#include "row_workers.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace mirolt {
+namespace {
+
+// Below this a job is done before the workers could wake.
+constexpr size_t kWorthSharing = size_t(1) << 18;
+// Ranges small enough that a worker held up in one delays the caller little.
+constexpr int kRangesPerThread = 8;
+constexpr unsigned kMostWorkers = 3;
+
+class Workers {
+  public:
+    static Workers &Get() {
+        // Never destroyed: the threads live until the process ends.
+        static Workers *workers = new Workers;
+        return *workers;
+    }
+    size_t Count() const { return threads_.size(); }
+
+    // One job at a time: jobs are only ever started from the one UI thread.
+    void Run(int rows, const std::function<void(int, int)> &body) {
+        Job job{&body, rows, std::min(rows, int(Count() + 1) * kRangesPerThread), 0};
+        {
+            std::lock_guard lock(mutex_);
+            job.id = ++jobs_;
+            job_ = job;
+            finished_ = 0;
+            claims_.store(job.id << 32);
+        }
+        wake_.notify_all();
+        const int mine = Work(job);
+        // Every range is taken by now; wait only for those a worker has begun.
+        const auto waitFrom = Clock::now();
+        std::unique_lock lock(mutex_);
+        done_.wait(lock, [&] { return finished_ >= job.ranges - mine; });
+        // A worker held up in its range (every core busy) holds up the caller; for a while,
+        // the caller does better alone.
+        const auto now = Clock::now();
+        if (now - waitFrom > kLongestWait) aloneUntil_ = now + kAloneFor;
+    }
+    bool Paused() const { return Clock::now() < aloneUntil_; }
+
+  private:
+    using Clock = std::chrono::steady_clock;
+    static constexpr auto kLongestWait = std::chrono::milliseconds(2);
+    static constexpr auto kAloneFor = std::chrono::milliseconds(500);
+
+    struct Job {
+        const std::function<void(int, int)> *body;
+        int rows, ranges;
+        uint64_t id;
+    };
+
+    Workers() {
+        const unsigned cores = std::thread::hardware_concurrency();
+        const unsigned n = cores > 1 ? std::min(cores - 1, kMostWorkers) : 0;
+        for (unsigned i = 0; i < n; ++i)
+            threads_.emplace_back([this] { Serve(); });
+    }
+
+    // The next range of `job`, or -1 once all are taken or the job is over. The job's id goes
+    // with the count, so a thread that wakes late never takes a range of a later job.
+    int Claim(const Job &job) {
+        uint64_t v = claims_.load();
+        while ((v >> 32) == job.id && int(v & 0xFFFFFFFF) < job.ranges)
+            if (claims_.compare_exchange_weak(v, v + 1)) return int(v & 0xFFFFFFFF);
+        return -1;
+    }
+
+    void RunRange(const Job &job, int r) {
+        (*job.body)(int(int64_t(job.rows) * r / job.ranges),
+                    int(int64_t(job.rows) * (r + 1) / job.ranges));
+    }
+
+    // Runs ranges until none is left; returns how many this thread ran.
+    int Work(const Job &job) {
+        int ran = 0;
+        for (int r; (r = Claim(job)) >= 0; ++ran)
+            RunRange(job, r);
+        return ran;
+    }
+
+    void Serve() {
+        uint64_t seen = 0;
+        for (;;) {
+            Job job;
+            {
+                std::unique_lock lock(mutex_);
+                wake_.wait(lock, [&] { return jobs_ != seen; });
+                seen = jobs_;
+                job = job_;
+            }
+            for (int r; (r = Claim(job)) >= 0;) {
+                RunRange(job, r);
+                {
+                    std::lock_guard lock(mutex_);
+                    ++finished_;
+                }
+                done_.notify_one();
+            }
+        }
+    }
+
+    std::vector<std::thread> threads_;
+    std::mutex mutex_;
+    std::condition_variable wake_, done_;
+    uint64_t jobs_ = 0;
+    Job job_{};
+    int finished_ = 0;                // ranges of the current job run by workers
+    std::atomic<uint64_t> claims_{0}; // the job's id, and its ranges taken so far
+    Clock::time_point aloneUntil_{};
+};
+
+} // namespace
+
+void ForEachRowRange(int rows, size_t cost, const std::function<void(int, int)> &body) {
+    if (rows <= 0) return;
+    if (cost < kWorthSharing || rows < 2 || Workers::Get().Count() == 0 ||
+        Workers::Get().Paused()) {
+        body(0, rows);
+        return;
+    }
+    Workers::Get().Run(rows, body);
+}
+
+} // namespace mirolt
