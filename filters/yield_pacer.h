@@ -43,8 +43,14 @@ class YieldPacer {
         const double ms = std::max(
             1e-3, std::chrono::duration<double, std::milli>(Clock::now() - start_).count());
         const double pace = double(items) / ms;
-        // One unusually quick batch must not make the next one overlong.
-        itemsPerMs_ = itemsPerMs_ > 0 ? std::min(pace, itemsPerMs_ * kMostGrowth) : pace;
+        // One unusually quick batch must not make the next one overlong; a very short one,
+        // slowed by its fixed costs, is no measure of the pace.
+        if (itemsPerMs_ <= 0)
+            itemsPerMs_ = pace;
+        else if (pace > itemsPerMs_)
+            itemsPerMs_ = std::min(pace, itemsPerMs_ * kMostGrowth);
+        else if (ms >= kShortestMs * 2)
+            itemsPerMs_ = pace;
         beforeYields();
         for (; items > UINT32_MAX; items -= UINT32_MAX)
             platform::DoEvents(UINT32_MAX);

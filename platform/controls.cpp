@@ -1,5 +1,7 @@
 #include "controls.h"
 
+#include "message_loop.h"
+
 #include "vb_error.h"
 #include "vb_numeric.h"
 
@@ -7,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace mirolt::platform {
 
@@ -159,29 +162,71 @@ bool ScrollBar::OnNotify(UINT msg, WPARAM wp, LPARAM, LRESULT &result) {
 
 // ---- ProgressBar ----
 
+namespace {
+
+std::vector<ProgressBar *> &PendingBars() {
+    static std::vector<ProgressBar *> bars;
+    return bars;
+}
+
+} // namespace
+
 ProgressBar::ProgressBar(Container &parent, std::wstring name, const Design &d)
     : Control(parent, std::move(name)), min_(d.min), max_(d.max), value_(d.min) {
+    static const bool showsAtEachPump = (AddBeforePump(&ProgressBar::ShowPending), true);
+    (void)showsAtEachPump;
     Create(WindowClass::ProgressBar, 0, 0, L"", d);
     Sync();
 }
 
+ProgressBar::~ProgressBar() {
+    std::erase(PendingBars(), this);
+}
+
+// The control counts in integers: Min..Max maps onto its width in pixels. A new position
+// repaints a shown bar at once, which for every column of a long operation would cost more
+// than the operation's own work; so a shown bar hears of its position before each pump of
+// the queue, when it could be seen to change, and a hidden one at once.
 void ProgressBar::Sync() {
-    // The control counts in integers: map Min..Max onto its width in pixels. A new position
-    // repaints the bar at once, which once per column of a long operation would cost more
-    // than the operation's own work; so the window hears of a change at most every 10 ms,
-    // except that the ends of the range always reach it.
-    const int width = std::max(1, int(rect_.right - rect_.left));
+    range_ = std::max(1, int(rect_.right - rect_.left));
     const float span = max_ - min_;
-    const int pos = std::clamp(
-        span > 0 ? int(std::lround((value_ - min_) / span * float(width))) : 0, 0, width);
-    if (width == shownRange_ && pos == shownPos_) return;
+    pos_ = std::clamp(span > 0 ? int(std::lround((value_ - min_) / span * float(range_))) : 0, 0,
+                      range_);
+    if (range_ == shownRange_ && pos_ == shownPos_) return;
+    if (!hwnd_ || !IsWindowVisible(hwnd_)) return Show();
+    auto &pending = PendingBars();
+    if (std::find(pending.begin(), pending.end(), this) == pending.end()) pending.push_back(this);
+}
+
+void ProgressBar::Show() {
+    if (!hwnd_ || (range_ == shownRange_ && pos_ == shownPos_)) return;
+    if (range_ != shownRange_) SendMessageW(hwnd_, PBM_SETRANGE32, 0, range_);
+    SendMessageW(hwnd_, PBM_SETPOS, WPARAM(pos_), 0);
+    shownRange_ = range_;
+    shownPos_ = pos_;
+    shownAt_ = GetTickCount();
+}
+
+// A shown bar repaints at once when told; a few times a second is smooth enough to watch and
+// keeps each pump short when the processor is busy.
+void ProgressBar::ShowPending() {
+    constexpr DWORD kLeastIntervalMs = 25;
     const DWORD now = GetTickCount();
-    if (width == shownRange_ && pos != 0 && pos != width && now - shownAt_ < 10) return;
-    if (width != shownRange_) SendMessageW(hwnd_, PBM_SETRANGE32, 0, width);
-    SendMessageW(hwnd_, PBM_SETPOS, WPARAM(pos), 0);
-    shownRange_ = width;
-    shownPos_ = pos;
-    shownAt_ = now;
+    auto &pending = PendingBars();
+    std::erase_if(pending, [now](ProgressBar *bar) {
+        if (now - bar->shownAt_ < kLeastIntervalMs) return false;
+        bar->Show();
+        return true;
+    });
+}
+
+LRESULT ProgressBar::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    const LRESULT result = Control::HandleMessage(msg, wp, lp);
+    // Hidden now: the last position costs no paint, and the window holds it at once.
+    if (msg == WM_WINDOWPOSCHANGED &&
+        (reinterpret_cast<const WINDOWPOS *>(lp)->flags & SWP_HIDEWINDOW))
+        Show();
+    return result;
 }
 
 void ProgressBar::SetMin(float v) {

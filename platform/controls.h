@@ -108,10 +108,17 @@ class ProgressBar : public Control {
     void SetMax(float v);
     // A value outside Min..Max raises 380.
     void SetValue(float v);
+    ~ProgressBar() override;
+
+  protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
   private:
     void Sync();
+    void Show();
+    static void ShowPending();
     float min_, max_, value_;
+    int range_ = 1, pos_ = 0;             // the position in the window's units
     int shownRange_ = -1, shownPos_ = -1; // what the window was last told, and when
     DWORD shownAt_ = 0;
 };

@@ -109,7 +109,10 @@ void ResetYieldStats() {
 
 void SetMousePointer(int pointer) {
     g_mousePointer = pointer;
-    SetCursor(LoadCursorW(nullptr, pointer == vbHourglass ? IDC_WAIT : IDC_ARROW));
+    // Looked up once: a long operation sets the pointer at its start and its end.
+    static const HCURSOR wait = LoadCursorW(nullptr, IDC_WAIT);
+    static const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+    SetCursor(pointer == vbHourglass ? wait : arrow);
 }
 
 int MousePointer() {

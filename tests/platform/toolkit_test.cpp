@@ -5,6 +5,7 @@
 #include "errors.h"
 #include "fake_prompts.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -78,6 +79,7 @@ class Sample : public Form {
     CheckBox Check1{
         *this, L"Check1", {.place = {120, 3720, 2400, 300}, .caption = L"確認", .tabIndex = 31}};
     TimerControl Timer1{*this, L"Timer1", {.interval = 60000, .enabled = false}};
+    ProgressBar Bar{*this, L"Bar", {.place = {120, 4200, 2400, 300}}};
 
     int ok = 0, cancel = 0, combos = 0, picks = 0, checks = 0, ticks = 0, items = 0;
     bool lockWhileKeyDown = false;
@@ -285,6 +287,20 @@ TEST_F(ToolkitTest, TimerFiresThroughTheYieldAndANewIntervalTakesEffectAtOnce) {
         PumpMessages();
     }
     EXPECT_EQ(s.ticks, stopped);
+}
+
+// A shown bar hears of its value at a pump; the last value reaches it once it is hidden.
+TEST_F(ToolkitTest, AProgressBarsWindowCatchesUpWithItsValue) {
+    ProgressBar &bar = S().Bar;
+    auto pos = [&] { return int(SendMessageW(bar.Hwnd(), PBM_GETPOS, 0, 0)); };
+    const int range = int(SendMessageW(bar.Hwnd(), PBM_GETRANGE, FALSE, 0));
+    bar.SetValue(50);
+    Sleep(50);
+    PumpMessages();
+    EXPECT_NEAR(pos(), range / 2, 1);
+    bar.SetValue(100);
+    bar.SetVisible(false);
+    EXPECT_EQ(pos(), range);
 }
 
 TEST_F(ToolkitTest, AnUncaughtErrorShowsTheRunTimeErrorBoxAndEndsTheProgram) {
