@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <mutex>
 #include <thread>
-#include <vector>
 
 namespace mirolt {
 namespace {
@@ -25,7 +24,7 @@ class Workers {
         static Workers *workers = new Workers;
         return *workers;
     }
-    size_t Count() const { return threads_.size(); }
+    size_t Count() const { return ready_.load(); }
 
     // One job at a time: jobs are only ever started from the one UI thread.
     void Run(int rows, const std::function<void(int, int)> &body) {
@@ -61,11 +60,17 @@ class Workers {
         uint64_t id;
     };
 
+    // The threads are started from a thread of their own: starting one costs about a
+    // millisecond, which the first job should not wait for. Jobs use those already there.
     Workers() {
         const unsigned cores = std::thread::hardware_concurrency();
         const unsigned n = cores > 1 ? std::min(cores - 1, kMostWorkers) : 0;
-        for (unsigned i = 0; i < n; ++i)
-            threads_.emplace_back([this] { Serve(); });
+        std::thread([this, n] {
+            for (unsigned i = 0; i < n; ++i) {
+                std::thread([this] { Serve(); }).detach();
+                ready_.fetch_add(1);
+            }
+        }).detach();
     }
 
     // The next range of `job`, or -1 once all are taken or the job is over. The job's id goes
@@ -111,7 +116,7 @@ class Workers {
         }
     }
 
-    std::vector<std::thread> threads_;
+    std::atomic<size_t> ready_{0}; // worker threads started
     std::mutex mutex_;
     std::condition_variable wake_, done_;
     uint64_t jobs_ = 0;

@@ -16,9 +16,6 @@ namespace mirolt::filters {
 // The frame counts columns and rows in signed 16-bit integers: the last index and the step
 // past it must both fit, so no side may exceed this.
 inline constexpr int kMaxFrameSide = 32767;
-// A batch of the frame goes in about this many parts, none smaller than this many pixels.
-inline constexpr int kPartsPerBatch = 4;
-inline constexpr uint64_t kLeastPart = 1 << 20;
 inline constexpr const wchar_t *kPictureTooLarge =
     L"画像が大きすぎるため処理できません。幅と高さが32767ピクセル以下の画像を使ってください。";
 
@@ -121,18 +118,9 @@ void RunPixelFrame(app::Form1 &f, Rule rule, BeforeDone beforeDone) {
             return;
         }
         const int rows = lastY + 1, left = lastX + 1 - x;
-        int planned =
-            int(std::clamp<uint64_t>(pacer.NextBatch() / uint64_t(rows), 1, uint64_t(left)));
-        if (left - planned < planned / 4) planned = left; // no short strip left at the end
-        // In parts, so that a batch slower than planned (the processor shared with other
-        // programs) ends when the pump is due, not long after.
-        const int part = std::max(planned / kPartsPerBatch, int(kLeastPart / uint64_t(rows)) + 1);
-        int n = 0;
-        do {
-            const int m = planned - n - part < part / 2 ? planned - n : part;
-            MapColumns(f.Picture1, f.Picture2, x + n, m, rows, rule);
-            n += m;
-        } while (n < planned && platform::MsUntilPump() > 0);
+        int n = int(std::clamp<uint64_t>(pacer.NextBatch() / uint64_t(rows), 1, uint64_t(left)));
+        if (left - n < n / 4) n = left; // no short strip left over at the end
+        MapColumns(f.Picture1, f.Picture2, x, n, rows, rule);
         x += n;
         columnsDone += n;
         // The yields come after the strip's last pixel, before its column is counted.

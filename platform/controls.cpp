@@ -92,7 +92,9 @@ void ScrollBar::Sync() {
     si.nMax = max_;
     si.nPage = 0;
     si.nPos = value_;
-    SetScrollInfo(hwnd_, SB_CTL, &si, TRUE);
+    // Drawn at the next paint, not at once: a layout sets several properties in a row.
+    SetScrollInfo(hwnd_, SB_CTL, &si, FALSE);
+    InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void ScrollBar::SetMin(int v) {

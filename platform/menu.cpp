@@ -1,6 +1,37 @@
 #include "menu.h"
 
+#include "message_loop.h"
+
+#include <algorithm>
+#include <vector>
+
 namespace mirolt::platform {
+namespace {
+
+// A menu bar redraws in full when told. A change that keeps every item's size (enabled,
+// checked) is drawn with the others of its handler before the next pump: a published result
+// enables several items at once. A change of size is drawn at once, as the window's client
+// area may change with it.
+std::vector<HWND> &BarsToDraw() {
+    static std::vector<HWND> bars;
+    return bars;
+}
+
+void DrawPendingBars() {
+    std::vector<HWND> bars;
+    bars.swap(BarsToDraw());
+    for (HWND hwnd : bars)
+        if (IsWindow(hwnd)) DrawMenuBar(hwnd);
+}
+
+void DrawBarSoon(HWND hwnd) {
+    static const bool drawsAtEachPump = (AddBeforePump(&DrawPendingBars), true);
+    (void)drawsAtEachPump;
+    auto &bars = BarsToDraw();
+    if (std::find(bars.begin(), bars.end(), hwnd) == bars.end()) bars.push_back(hwnd);
+}
+
+} // namespace
 
 MenuItem *MenuHost::FindMenuById(UINT id) const {
     for (auto &[i, item] : ids_)
@@ -92,7 +123,7 @@ void MenuItem::AppendTo(HMENU menu) {
     }
 }
 
-void MenuItem::Update() {
+void MenuItem::Update(bool resized) {
     if (!container_) return;
     // Find this item's position among what its menu shows.
     int pos = -1;
@@ -114,7 +145,11 @@ void MenuItem::Update() {
     mi.fState = (enabled_ ? MFS_ENABLED : MFS_GRAYED) | (checked_ ? MFS_CHECKED : 0);
     mi.dwTypeData = const_cast<wchar_t *>(caption_.c_str());
     SetMenuItemInfoW(container_, UINT(pos), TRUE, &mi);
-    if (!parent_) DrawMenuBar(host_.Hwnd());
+    if (parent_) return;
+    if (resized)
+        DrawMenuBar(host_.Hwnd());
+    else
+        DrawBarSoon(host_.Hwnd());
 }
 
 // The window's menu is touched only on a change: a top-level item redraws the whole menu
@@ -122,17 +157,17 @@ void MenuItem::Update() {
 void MenuItem::SetCaption(const std::wstring &caption) {
     if (caption_ == caption) return;
     caption_ = caption;
-    Update();
+    Update(true);
 }
 void MenuItem::SetEnabled(bool enabled) {
     if (enabled_ == enabled) return;
     enabled_ = enabled;
-    Update();
+    Update(false);
 }
 void MenuItem::SetChecked(bool checked) {
     if (checked_ == checked) return;
     checked_ = checked;
-    Update();
+    Update(false);
 }
 void MenuItem::SetVisible(bool visible) {
     if (visible_ == visible) return;

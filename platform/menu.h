@@ -78,7 +78,7 @@ class MenuItem {
     void RebuildItems();
 
   private:
-    void Update();
+    void Update(bool resized);
     MenuHost &host_;
     MenuItem *parent_ = nullptr;
     std::wstring name_;
