@@ -708,7 +708,23 @@ void Control::SetVisible(bool visible) {
     if (!hwnd_) return InvalidateInParent();
     {
         SizingScope sizing;
-        ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+        // Shown or hidden without painting now: the control, or what it covered, is painted
+        // at the next pump with everything else that changed.
+        constexpr UINT kFlags =
+            SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW;
+        if (visible) {
+            SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, kFlags | SWP_SHOWWINDOW);
+            RedrawWindow(hwnd_, nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+        } else {
+            // The focus leaves with the control, as it does when a window is hidden.
+            const HWND focus = GetFocus();
+            if (focus && (focus == hwnd_ || IsChild(hwnd_, focus))) ::SetFocus(parent_.Hwnd());
+            SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, kFlags | SWP_HIDEWINDOW);
+            // What it covered, its siblings included.
+            RedrawWindow(parent_.Hwnd(), &rect_, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        }
     }
     RaiseWindowProcedureError();
 }
