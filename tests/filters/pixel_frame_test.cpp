@@ -161,7 +161,7 @@ TEST_F(FiltersTest, DoneIsShownBeforeTheResultIsPublished) {
 
 TEST_F(FiltersTest, OperationsReadTheSourceAndChainOnlyThroughAMove) {
     app::Form1 &f = F();
-    OpenSource(5, 3);
+    OpenSource(1000, 700);      // large enough for strips shared among threads
     const int w = W(), h = H(); // grown by the view's border strip
     auto source = [&](int x, int y) { return f.Picture1.Point(x, y); };
     std::vector<int32_t> original;
@@ -173,7 +173,7 @@ TEST_F(FiltersTest, OperationsReadTheSourceAndChainOnlyThroughAMove) {
     f.Hanten_Click();
     for (int x = 0; x < w; ++x)
         for (int y = 0; y < h; ++y)
-            EXPECT_EQ(f.Picture2.Point(x, y), InvertedOf(original[size_t(x * h + y)]));
+            ASSERT_EQ(f.Picture2.Point(x, y), InvertedOf(original[size_t(x * h + y)]));
 
     prompts.AnswerMsgBox(platform::vbYes); // "ピクチャを移動してよろしいですか?"
     f.Idou_Click();
@@ -181,7 +181,7 @@ TEST_F(FiltersTest, OperationsReadTheSourceAndChainOnlyThroughAMove) {
     f.Hanten_Click();
     for (int x = 0; x < w; ++x)
         for (int y = 0; y < h; ++y)
-            EXPECT_EQ(f.Picture2.Point(x, y), original[size_t(x * h + y)]);
+            ASSERT_EQ(f.Picture2.Point(x, y), original[size_t(x * h + y)]);
     EXPECT_TRUE(prompts.ScriptDone());
 }
 
