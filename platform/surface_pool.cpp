@@ -18,6 +18,9 @@ constexpr size_t kKeep = 2;
 constexpr size_t kPage = 4096;
 constexpr size_t kChunk = 16 * kPage; // brought in by one thread at a time
 constexpr unsigned kMostHelpers = 3;
+// The helpers keep this many chunks below the user's rows: a helper that a busy machine keeps
+// from running while it holds a chunk is then seldom one the user waits for.
+constexpr size_t kMargin = 32;
 
 class Warming;
 
@@ -44,9 +47,8 @@ class Helpers {
 
 // Brings the pages of a fresh surface in, chunk by chunk: its user from the top down as it
 // gets to them (Ready), the helpers from the bottom up meanwhile. So the user waits for a
-// helper at most once, where they meet, and a helper kept from running by a busy machine
-// holds nobody up. Each chunk is touched by one thread only, before its user writes to it,
-// so the zeros written into the fresh memory change nothing.
+// helper at most once, where they meet. Each chunk is touched by one thread only, before its
+// user writes to it, so the zeros written into the fresh memory change nothing.
 class Warming {
   public:
     explicit Warming(Bitmap32 &bitmap)
@@ -64,6 +66,8 @@ class Warming {
     // Bytes [0, bytes) are in once this returns.
     void Ready(size_t bytes) {
         const size_t need = std::min(chunks_, (bytes + kChunk - 1) / kChunk);
+        if (need <= ready_) return;
+        wanted_.store(need, std::memory_order_relaxed);
         for (; ready_ < need; ++ready_) {
             if (Claim(ready_)) {
                 Touch(ready_);
@@ -75,13 +79,15 @@ class Warming {
     }
     bool Complete() const { return ready_ == chunks_; }
 
-    // A helper's part: chunks from the bottom up until the user has claimed the next one
-    // (and so all above it) or Stop. Nothing is left for the helpers then.
+    // A helper's part: chunks from the bottom up until they come near the user's or Stop.
+    // Nothing is left for the helpers then.
     void Help() {
         while (!stop_.load(std::memory_order_relaxed)) {
-            const std::ptrdiff_t c = back_.fetch_sub(1, std::memory_order_relaxed);
-            if (c <= 0 || !Claim(size_t(c - 1))) return;
-            Touch(size_t(c - 1));
+            const std::ptrdiff_t c = back_.fetch_sub(1, std::memory_order_relaxed) - 1;
+            if (c < std::ptrdiff_t(wanted_.load(std::memory_order_relaxed) + kMargin) ||
+                !Claim(size_t(c)))
+                return;
+            Touch(size_t(c));
         }
     }
     void Stop() { stop_ = true; }
@@ -105,6 +111,7 @@ class Warming {
     size_t chunks_;
     std::unique_ptr<std::atomic<uint8_t>[]> state_;
     std::atomic<std::ptrdiff_t> back_; // the helpers' next chunk is the one below it
+    std::atomic<size_t> wanted_{0};    // the user's chunks are those below it
     std::atomic<bool> stop_{false};
     size_t ready_ = 0; // chunks in, from the top; the user's alone
 
