@@ -140,11 +140,12 @@ BlockSums SumBlock(const platform::PictureBox &src, int32_t x, int32_t y, int32_
 }
 
 // Fills the block with `color`, as PSet would point by point (nothing outside the image).
+// The result is held down to the block's row only: the memory below it is not needed yet.
 void FillBlock(platform::PictureBox &dst, int32_t x, int32_t y, int32_t n, int32_t color) {
     const int32_t right = std::min(x + n, int32_t(dst.PixelWidth()));
     const int32_t bottom = std::min(y + n, int32_t(dst.PixelHeight()));
     if (x >= right || y >= bottom) return;
-    uint32_t *pixels = dst.PixelsForDrawing();
+    uint32_t *pixels = dst.RowsForDrawing(bottom);
     for (int32_t yy = y; yy < bottom; ++yy)
         std::fill(pixels + size_t(yy) * dst.PixelStride() + x,
                   pixels + size_t(yy) * dst.PixelStride() + right, BgrxFromColor(color));

@@ -63,13 +63,18 @@ void PictureBox::UseSurface(std::shared_ptr<Bitmap32> surface) {
     surfaceWidth_ = surface_->Width();
     surfaceHeight_ = surface_->Height();
     heldWidth_ = surfaceWidth_;
+    heldHeight_ = surfaceHeight_;
+}
+
+void PictureBox::Ready(int rows) {
+    surfaces::Ready(*surface_, rows);
 }
 
 void PictureBox::ResizeSurface(int width, int height) {
     width = std::max(width, 0);
     height = std::max(height, 0);
     if (width == width_ && height == height_) return;
-    const bool blank = heldWidth_ == 0 || surfaceHeight_ == 0;
+    const bool blank = heldWidth_ == 0 || heldHeight_ == 0;
     width_ = width;
     height_ = height;
     if (Adopt()) return;
@@ -87,13 +92,15 @@ void PictureBox::ResizeSurface(int width, int height) {
     }
     if (fits) return;
     // Shrunk below its surface: the part that still fits is kept.
-    const int held = std::min(heldWidth_, width), rows = std::min(surfaceHeight_, height);
-    auto next = surfaces::Take(std::min(surfaceWidth_, width), rows);
+    const int held = std::min(heldWidth_, width), rows = std::min(heldHeight_, height);
+    auto next = surfaces::Take(std::min(surfaceWidth_, width), std::min(surfaceHeight_, height));
+    surfaces::Ready(*next, rows);
     for (int y = 0; y < rows; ++y)
         std::copy_n(bits_ + size_t(y) * surfaceWidth_, held,
                     next->Bits() + size_t(y) * next->Width());
     UseSurface(std::move(next));
     heldWidth_ = held;
+    heldHeight_ = rows;
     shared_ = false;
 }
 
@@ -120,24 +127,48 @@ void PictureBox::Reshape() {
         shared_ = false;
         return;
     }
-    const int held = heldWidth_, rows = surfaceHeight_;
+    const int held = heldWidth_, rows = heldHeight_;
     auto next = surfaces::Take(width_, height_);
+    surfaces::Ready(*next, rows);
     for (int y = 0; y < rows; ++y)
         std::copy_n(bits_ + size_t(y) * surfaceWidth_, held, next->Bits() + size_t(y) * width_);
     UseSurface(std::move(next));
     shared_ = false;
     heldWidth_ = held;
-    FillBackground(0, rows, held, height_); // below the old surface
+    heldHeight_ = rows;
 }
 
 void PictureBox::MakeWhole() {
     Reshape();
-    FillBackground(heldWidth_, 0, width_, height_);
+    Ready(height_);
+    FillBackground(heldWidth_, 0, width_, heldHeight_);
+    FillBackground(0, heldHeight_, width_, height_);
     heldWidth_ = width_;
+    heldHeight_ = height_;
+}
+
+uint32_t *PictureBox::GrowRows(int rows) {
+    rows = std::clamp(rows, 0, height_);
+    Reshape();
+    if (heldWidth_ < width_) { // the rows held so far are widened first
+        FillBackground(heldWidth_, 0, width_, heldHeight_);
+        heldWidth_ = width_;
+    }
+    if (rows > heldHeight_) {
+        Ready(rows);
+        FillBackground(0, heldHeight_, width_, rows);
+        heldHeight_ = rows;
+    }
+    return bits_;
 }
 
 uint32_t *PictureBox::ColumnsForDrawing(int x0, int x1, int rows) {
     Reshape();
+    Ready(height_);
+    if (heldHeight_ < height_) { // the columns held so far are lengthened first
+        FillBackground(0, heldHeight_, heldWidth_, height_);
+        heldHeight_ = height_;
+    }
     if (x1 > heldWidth_) {
         FillBackground(heldWidth_, 0, x0, height_);                  // columns skipped
         FillBackground(std::max(x0, heldWidth_), rows, x1, height_); // below the caller's rows
@@ -167,7 +198,7 @@ void PictureBox::Cls() {
         UseSurface(std::make_shared<Bitmap32>(0, 0));
         shared_ = false;
     }
-    heldWidth_ = 0;
+    heldWidth_ = heldHeight_ = 0;
     Invalidate();
 }
 
@@ -202,7 +233,7 @@ void PictureBox::SetPicture(const platform::Picture &picture) {
 
 platform::Picture PictureBox::Image() {
     // Handed on whole: a picture has every pixel of the drawing area.
-    if (heldWidth_ < width_ || surfaceHeight_ < height_) MakeWhole();
+    if (heldWidth_ < width_ || heldHeight_ < height_) MakeWhole();
     shared_ = true;
     // The box will likely draw again, into a surface of its own.
     surfaces::Expect(surfaceWidth_, surfaceHeight_);
@@ -251,7 +282,7 @@ void PictureBox::Invalidate() {
 
 // Only what needs it: a box may be far larger than the part that changed or shows.
 void PictureBox::PaintImage(HDC dc, const RECT &r) {
-    const RECT held{0, 0, heldWidth_, surfaceHeight_};
+    const RECT held{0, 0, heldWidth_, heldHeight_};
     RECT part;
     if (IntersectRect(&part, &r, &held))
         BitBlt(dc, part.left, part.top, part.right - part.left, part.bottom - part.top,

@@ -33,14 +33,14 @@ class PictureBox : public Control, public Container {
 
     // Colour of a pixel of the persistent image, or -1 outside the drawing area.
     int32_t Point(int x, int y) const {
-        if (unsigned(x) < unsigned(heldWidth_) && unsigned(y) < unsigned(surfaceHeight_))
+        if (unsigned(x) < unsigned(heldWidth_) && unsigned(y) < unsigned(heldHeight_))
             return ColorFromBgrx(bits_[size_t(y) * size_t(surfaceWidth_) + size_t(x)]);
         return PointBeyondHeld(x, y);
     }
     // Sets one pixel of the persistent image; points outside are ignored.
     void PSet(int x, int y, int32_t color) {
-        if (unsigned(x) < unsigned(heldWidth_) && unsigned(y) < unsigned(surfaceHeight_) &&
-            !shared_) [[likely]] {
+        if (unsigned(x) < unsigned(heldWidth_) && unsigned(y) < unsigned(heldHeight_) && !shared_)
+            [[likely]] {
             bits_[size_t(y) * size_t(surfaceWidth_) + size_t(x)] = BgrxFromColor(color);
             NoteDrawn(x, y, x + 1, y + 1);
         } else {
@@ -59,7 +59,7 @@ class PictureBox : public Control, public Container {
     int PixelWidth() const { return width_; }
     int PixelHeight() const { return height_; }
     int HeldWidth() const { return heldWidth_; }
-    int HeldHeight() const { return surfaceHeight_; }
+    int HeldHeight() const { return heldHeight_; }
     size_t PixelStride() const { return size_t(surfaceWidth_); }
     const uint32_t *Pixels() const { return bits_; }
     // For drawing whole columns: the caller writes every pixel of columns [x0, x1), rows
@@ -67,6 +67,15 @@ class PictureBox : public Control, public Container {
     // anything else can look, and tells the box with MarkDrawn; the rest of those columns
     // becomes background. Needs 0 <= x0 <= x1 <= PixelWidth(), 0 <= rows <= PixelHeight().
     uint32_t *ColumnsForDrawing(int x0, int x1, int rows);
+    // For drawing anywhere in the top rows: rows [0, rows) are held whole, the background
+    // filled in where nothing was drawn yet, and the caller may write them through the
+    // returned pixels (PixelStride() as it is after this call); tell the box with MarkDrawn.
+    // Rows below cost nothing yet. Needs 0 <= rows <= PixelHeight().
+    uint32_t *RowsForDrawing(int rows) {
+        if (rows <= heldHeight_ && heldWidth_ == width_ && !shared_) [[likely]]
+            return bits_;
+        return GrowRows(rows);
+    }
     // For drawing anywhere: every pixel is held first, the background filled in.
     uint32_t *PixelsForDrawing() {
         MakeWhole();
@@ -136,6 +145,9 @@ class PictureBox : public Control, public Container {
     void Reshape();
     // Reshape, and every pixel held: before drawing anywhere, or handing the image on.
     void MakeWhole();
+    uint32_t *GrowRows(int rows);
+    // Rows [0, rows) of the surface may be written: their memory is in.
+    void Ready(int rows);
     void FillBackground(int left, int top, int right, int bottom);
     int32_t PointBeyondHeld(int x, int y) const;
     void PSetBeyondHeld(int x, int y, int32_t color);
@@ -158,10 +170,10 @@ class PictureBox : public Control, public Container {
     int32_t backColor_;
     platform::Picture picture_;
     // The persistent image is width_ x height_ pixels, the drawing area. Its first heldWidth_
-    // columns of the first surfaceHeight_ rows are held in surface_, which is never larger
-    // than the area; the rest is background_, filled in only when drawn into or handed on.
-    // So clearing, a picture smaller than the box and a box grown past its picture cost no
-    // pixel work, and the background beyond a surface no memory.
+    // columns of the first heldHeight_ rows are held in surface_, which is never larger than
+    // the area; the rest is background_, filled in only when drawn into or handed on. So
+    // clearing, a picture smaller than the box and a box grown past its picture cost no
+    // pixel work, and the background beyond what is held no memory yet.
     int width_ = 0;
     int height_ = 0;
     std::shared_ptr<Bitmap32> surface_;
@@ -172,6 +184,7 @@ class PictureBox : public Control, public Container {
     int surfaceHeight_ = 0;
     bool dropTarget_ = false;
     int heldWidth_ = 0;
+    int heldHeight_ = 0;
     uint32_t background_ = 0; // the background colour as a pixel, taken when last cleared
     // Drawn since the last paint, in pixels; empty when left >= right.
     static constexpr RECT kNothingDrawn{INT_MAX, INT_MAX, INT_MIN, INT_MIN};

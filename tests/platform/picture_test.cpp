@@ -390,3 +390,81 @@ TEST(PictureBox, LargeImagesHandedOnStayAsTheyWereWhileSurfacesAreReused) {
     }
     EXPECT_EQ(view.Point(5, 5), ColorFromBgrx(handedOn.back().second));
 }
+
+// A band of top rows drawn into a box that holds a smaller picture: the picture, the band and
+// the background beyond them read, show and are handed on as one image, also once the box
+// goes on to draw columns or is cleared.
+TEST(PictureBox, ABandOfRowsDrawnKeepsTheRestOfTheImage) {
+    Host host;
+    host.Show();
+    PictureBox::Design d;
+    d.place.width = 40;
+    d.place.height = 30;
+    const int32_t red = Rgb(255, 0, 0), green = Rgb(0, 255, 0), blue = Rgb(0, 0, 255);
+    d.backColor = red;
+    PictureBox box(host, L"box", d);
+    auto picture = std::make_shared<Bitmap32>(20, 10);
+    picture->Fill(BgrxFromColor(blue));
+    box.SetPicture(Picture(picture));
+    box.RowsForDrawing(15)[size_t(12) * box.PixelStride() + 30] = BgrxFromColor(green);
+    box.MarkDrawn(30, 12, 31, 13);
+    uint32_t *column = box.ColumnsForDrawing(35, 36, 2) + 35;
+    column[0] = column[box.PixelStride()] = BgrxFromColor(green);
+    box.MarkDrawn(35, 0, 36, 2);
+    EXPECT_EQ(box.Point(19, 9), blue);
+    for (auto [x, y] : {std::pair{30, 12}, {35, 0}, {35, 1}})
+        EXPECT_EQ(box.Point(x, y), green) << x << "," << y;
+    for (auto [x, y] : {std::pair{25, 5}, {5, 12}, {39, 14}, {35, 2}, {5, 15}, {39, 29}})
+        EXPECT_EQ(box.Point(x, y), red) << x << "," << y;
+
+    PumpMessages();
+    UpdateWindow(box.Hwnd());
+    HDC dc = GetDC(box.Hwnd());
+    const Picture image = box.Image();
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) {
+            const int32_t c = box.Point(x, y);
+            ASSERT_EQ(ColorFromBgrx(image.Bitmap()->Bits()[size_t(y) * 40 + size_t(x)]), c);
+            ASSERT_EQ(int32_t(GetPixel(dc, x, y)), c) << x << "," << y;
+        }
+    ReleaseDC(box.Hwnd(), dc);
+
+    box.Cls();
+    box.RowsForDrawing(5);
+    box.PSet(3, 20, blue);
+    EXPECT_EQ(box.Point(3, 20), blue);
+    EXPECT_EQ(box.Point(30, 12), red);
+    EXPECT_EQ(box.Point(5, 5), red);
+}
+
+// The memory of a fresh large surface comes in on other threads while its top rows are drawn
+// band by band: nothing drawn is lost to that.
+TEST(PictureBox, LargeImagesDrawnBandByBandKeepEveryPixel) {
+    constexpr int kSide = 1100;
+    Host host;
+    PictureBox::Design d;
+    d.place.width = kSide;
+    d.place.height = kSide;
+    d.visible = false;
+    PictureBox box(host, L"box", d);
+    std::vector<Picture> handedOn; // each run draws into a fresh surface
+    auto color = [](int x, int y, int run) { return uint32_t((x * 7 + y * 13 + run) | 1); };
+    for (int run = 0; run < 3; ++run) {
+        box.Cls();
+        for (int y = 0; y < kSide; y += 7) {
+            const int bottom = std::min(y + 7, kSide);
+            uint32_t *pixels = box.RowsForDrawing(bottom);
+            for (int yy = y; yy < bottom; ++yy)
+                for (int x = 0; x < kSide; ++x)
+                    pixels[size_t(yy) * box.PixelStride() + size_t(x)] = color(x, yy, run);
+        }
+        handedOn.push_back(box.Image());
+    }
+    for (int run = 0; run < 3; ++run) {
+        const uint32_t *bits = handedOn[size_t(run)].Bitmap()->Bits();
+        for (int y = 0; y < kSide; ++y)
+            for (int x = 0; x < kSide; ++x)
+                ASSERT_EQ(bits[size_t(y) * kSide + size_t(x)], color(x, y, run))
+                    << run << ": " << x << "," << y;
+    }
+}
