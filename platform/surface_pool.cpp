@@ -123,11 +123,17 @@ void Helpers::Add(Warming *w) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!started_) {
         started_ = true;
-        // Without helpers each user brings every chunk in itself.
+        // Without helpers each user brings every chunk in itself. They are started from a
+        // thread of their own, so that the first fresh surface does not wait for them.
         const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
         try {
-            for (unsigned i = 0; i < std::min(kMostHelpers, cores - 1); ++i)
-                std::thread([this] { Run(); }).detach();
+            std::thread([this, n = std::min(kMostHelpers, cores - 1)] {
+                try {
+                    for (unsigned i = 0; i < n; ++i)
+                        std::thread([this] { Run(); }).detach();
+                } catch (const std::system_error &) {
+                }
+            }).detach();
         } catch (const std::system_error &) {
         }
     }
