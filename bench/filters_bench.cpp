@@ -11,6 +11,7 @@
 #include "form1.h"
 #include "form2.h"
 #include "form3.h"
+#include "message_loop.h"
 #include "module1.h"
 #include "prompts.h"
 #include "runtime.h"
@@ -130,11 +131,8 @@ Timing Measure(AutoPrompts &prompts, double pixels, const std::function<Click()>
         const double start = Now();
         platform::ResetYieldStats();
         MSG msg;
-        while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
+        while (platform::WaitAndDispatch(msg))
             if (msg.hwnd == c.window && msg.message == WM_COMMAND && msg.wParam == c.wp) break;
-        }
         const double ms = prompts.doneAt - start;
         t.mpx = std::max(t.mpx, pixels / ms / 1000.0);
         t.gapMs = std::max(t.gapMs, platform::GetYieldStats().maxGapMs);

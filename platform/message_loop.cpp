@@ -54,13 +54,20 @@ void PumpMessages() {
     // belong to one of them. The top-level loop deletes them.
 }
 
+bool WaitAndDispatch(MSG &msg) {
+    RunBeforePump();
+    if (GetMessageW(&msg, nullptr, 0, 0) <= 0) return false;
+    // The queue has just been looked at: a long operation this message starts pumps it again
+    // when the usual interval has passed, not at once.
+    detail::QueueServiced();
+    DispatchLoopMessage(msg);
+    ReleaseUnloadedForms();
+    return true;
+}
+
 void RunMessageLoop() {
     MSG msg;
-    for (;;) {
-        RunBeforePump();
-        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) break;
-        DispatchLoopMessage(msg);
-        ReleaseUnloadedForms();
+    while (WaitAndDispatch(msg)) {
     }
     EndProgram();
 }

@@ -14,6 +14,9 @@ void RunMessageLoop();
 // what was drawn since the last one. Registered once, for the life of the program.
 void AddBeforePump(void (*callback)());
 
+// One turn of the loop: waits for a message and dispatches it. False on WM_QUIT.
+bool WaitAndDispatch(MSG &msg);
+
 // Translates and dispatches one message the way the loop does.
 void DispatchLoopMessage(MSG &msg);
 

@@ -27,8 +27,8 @@ struct YieldClock {
     // A pump is due this long after the last one began, so that a click waits about as long
     // however long pumps take; but never sooner than kWorkMs after it ended, so that work
     // goes on when pumps are slow (a busy machine).
-    static constexpr double kPumpIntervalMs = 10.0;
-    static constexpr double kWorkMs = 5.0;
+    static constexpr double kPumpIntervalMs = 8.0;
+    static constexpr double kWorkMs = 4.0;
     LARGE_INTEGER frequency{};
     int64_t pumpBegan = 0;
     int64_t pumpEnded = 0;
@@ -87,6 +87,11 @@ void detail::PumpBegins() {
 
 void detail::PumpEnded() {
     Clock().pumpEnded = Clock().Now();
+}
+
+void detail::QueueServiced() {
+    YieldClock &c = Clock();
+    c.pumpBegan = c.pumpEnded = c.statsFrom = c.Now();
 }
 
 void SetYieldHook(std::function<void()> hook) {

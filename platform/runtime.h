@@ -14,10 +14,12 @@ void YieldSlow();
 // Called by PumpMessages around each pump, for the yield's pace and its statistics.
 void PumpBegins();
 void PumpEnded();
+// The program's loop took a message from the queue.
+void QueueServiced();
 } // namespace detail
 
 // The yield to the event loop (DoEvents). Called once per pixel by long operations, so the
-// common path is a counter: the queue is pumped only when about 10 ms have passed.
+// common path is a counter: the queue is pumped only when about 8 ms have passed.
 inline void DoEvents() {
     if (detail::g_yieldHook) [[unlikely]]
         (*detail::g_yieldHook)();
