@@ -26,8 +26,10 @@ class Workers {
     }
     size_t Count() const { return ready_.load(); }
 
-    // One job at a time: jobs are only ever started from the one UI thread.
+    // One job at a time; a job started meanwhile on another thread runs there alone.
     void Run(int rows, const std::function<void(int, int)> &body) {
+        std::unique_lock running(running_, std::try_to_lock);
+        if (!running) return body(0, rows);
         Job job{&body, rows, std::min(rows, int(Count() + 1) * kRangesPerThread), 0};
         {
             std::lock_guard lock(mutex_);
@@ -37,15 +39,18 @@ class Workers {
             claims_.store(job.id << 32);
         }
         wake_.notify_all();
+        const auto workFrom = Clock::now();
         const int mine = Work(job);
         // Every range is taken by now; wait only for those a worker has begun.
         const auto waitFrom = Clock::now();
         std::unique_lock lock(mutex_);
         done_.wait(lock, [&] { return finished_ >= job.ranges - mine; });
-        // A worker held up in its range (every core busy) holds up the caller; for a while,
-        // the caller does better alone.
+        // A worker held up in its range far longer than a range takes (every core busy) holds
+        // up the caller; for a while, the caller does better alone.
         const auto now = Clock::now();
-        if (now - waitFrom > kLongestWait) aloneUntil_ = now + kAloneFor;
+        const auto range = (waitFrom - workFrom) / std::max(mine, 1);
+        if (now - waitFrom > std::max<Clock::duration>(kLongestWait, 2 * range))
+            aloneUntil_ = now + kAloneFor;
     }
     bool Paused() const { return Clock::now() < aloneUntil_; }
 
@@ -117,6 +122,7 @@ class Workers {
     }
 
     std::atomic<size_t> ready_{0}; // worker threads started
+    std::mutex running_;           // held for the whole of a job
     std::mutex mutex_;
     std::condition_variable wake_, done_;
     uint64_t jobs_ = 0;

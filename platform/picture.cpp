@@ -1,5 +1,7 @@
 #include "picture.h"
 
+#include "row_workers.h"
+
 #include "bmp.h"
 #include "picture_header.h"
 #include "picture_limits.h"
@@ -11,8 +13,6 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
-#include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -27,25 +27,12 @@ void TouchPages(uint8_t *bytes, size_t size) {
     constexpr size_t kPage = 4096;
     constexpr size_t kWorthSharing = size_t{64} << 20;
     if (size < kWorthSharing) return; // the first writes take the faults as they come
-    const auto touch = [](uint8_t *from, size_t count) {
-        volatile uint8_t *p = from;
-        for (size_t i = 0; i < count; i += kPage)
+    const int pages = int((size + kPage - 1) / kPage);
+    ForEachRowRange(pages, size, [bytes, size](int first, int last) {
+        volatile uint8_t *p = bytes;
+        for (size_t i = size_t(first) * kPage; i < std::min(size, size_t(last) * kPage); i += kPage)
             p[i] = 0;
-    };
-    const size_t cores = std::max(1u, std::thread::hardware_concurrency());
-    const size_t parts = std::min<size_t>(4, cores);
-    const size_t slice = (size / parts + kPage - 1) / kPage * kPage;
-    std::vector<std::thread> helpers;
-    size_t done = slice; // the first slice is this thread's
-    try {
-        for (; done < size; done += slice)
-            helpers.emplace_back(touch, bytes + done, std::min(slice, size - done));
-    } catch (const std::system_error &) {
-        touch(bytes + done, size - done); // no more threads: the rest here
-    }
-    touch(bytes, std::min(slice, size));
-    for (std::thread &t : helpers)
-        t.join();
+    });
 }
 
 } // namespace
