@@ -15,6 +15,7 @@
 #include "module1.h"
 #include "prompts.h"
 #include "runtime.h"
+#include "tips_off.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -195,12 +196,10 @@ int main() {
         return 1;
     }
     platform::SetCommandLineForTesting(path);
-    // As a user works: the tips window closed, and not shown again.
-    const std::wstring showTips =
-        platform::GetSetting(L"Mirolt", L"Options", L"Show Tips at Startup", L"1");
-    platform::SaveSetting(L"Mirolt", L"Options", L"Show Tips at Startup", L"0");
-    app::Main();
-    platform::SaveSetting(L"Mirolt", L"Options", L"Show Tips at Startup", showTips);
+    {
+        const bench::TipsOff tipsOff;
+        app::Main();
+    }
     DeleteFileW(path.c_str());
     app::Form1 &f = forms::Form1.Get();
     if (f.Picture6.ScaleWidth() != kWidth || f.Picture6.ScaleHeight() != kHeight) {

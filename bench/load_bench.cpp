@@ -5,6 +5,7 @@
 // the program's own share. Size as the first argument (default 10000).
 #include "picture_files.h"
 #include "picture_limits.h"
+#include "tips_off.h"
 
 #include "color.h"
 
@@ -143,6 +144,7 @@ int main(int argc, char **argv) {
 
     ReadThrough(bmp);
     ReadThrough(jpg);
+    const mirolt::bench::TipsOff tipsOff;
 
     const Run idle = Measure(L"");
     const double fresh = FreshCopySeconds(size_t(side) * size_t(side) * 4);
