@@ -359,14 +359,22 @@ TEST(PictureBox, ScreenShowsThePixelsHeldAndTheBackgroundBeyondThem) {
     expectScreenIsImage();
 }
 
+namespace {
+// A hidden box large enough for its surfaces to come from the pool.
+PictureBox::Design HiddenSquare(int side) {
+    PictureBox::Design d;
+    d.place.width = side;
+    d.place.height = side;
+    d.visible = false;
+    return d;
+}
+} // namespace
+
 TEST(PictureBox, LargeImagesHandedOnStayAsTheyWereWhileSurfacesAreReused) {
     // Large enough for surfaces to be kept and made ready ahead for reuse.
     constexpr int kSide = 1100;
     Host host;
-    PictureBox::Design d;
-    d.place.width = kSide;
-    d.place.height = kSide;
-    d.visible = false;
+    const PictureBox::Design d = HiddenSquare(kSide);
     PictureBox result(host, L"result", d), view(host, L"view", d);
     std::vector<std::pair<Picture, uint32_t>> handedOn;
     for (int run = 0; run < 4; ++run) {
@@ -442,10 +450,7 @@ TEST(PictureBox, ABandOfRowsDrawnKeepsTheRestOfTheImage) {
 TEST(PictureBox, LargeImagesDrawnBandByBandKeepEveryPixel) {
     constexpr int kSide = 1100;
     Host host;
-    PictureBox::Design d;
-    d.place.width = kSide;
-    d.place.height = kSide;
-    d.visible = false;
+    const PictureBox::Design d = HiddenSquare(kSide);
     PictureBox box(host, L"box", d);
     std::vector<Picture> handedOn; // each run draws into a fresh surface
     auto color = [](int x, int y, int run) { return uint32_t((x * 7 + y * 13 + run) | 1); };
