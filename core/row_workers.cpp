@@ -65,8 +65,8 @@ class Workers {
         uint64_t id;
     };
 
-    // The threads are started from a thread of their own: starting one costs about a
-    // millisecond, which the first job should not wait for. Jobs use those already there.
+    // The threads are started from a thread of their own: starting one costs milliseconds,
+    // which the first job should not wait for. Jobs use those already there.
     Workers() {
         const unsigned cores = std::thread::hardware_concurrency();
         const unsigned n = cores > 1 ? std::min(cores - 1, kMostWorkers) : 0;

@@ -1,5 +1,6 @@
 #include "controls.h"
 
+#include "errors.h"
 #include "message_loop.h"
 
 #include "vb_error.h"
@@ -210,7 +211,8 @@ void ProgressBar::Show() {
 }
 
 // A shown bar repaints at once when told; a few times a second is smooth enough to watch and
-// keeps each pump short when the processor is busy.
+// keeps each pump short when the processor is busy. A position held back is shown by a timer
+// if no pump comes for it.
 void ProgressBar::ShowPending() {
     constexpr DWORD kLeastIntervalMs = 25;
     const DWORD now = GetTickCount();
@@ -220,6 +222,14 @@ void ProgressBar::ShowPending() {
         bar->Show();
         return true;
     });
+    if (!pending.empty() && !heldBackTimer_)
+        heldBackTimer_ = SetTimer(nullptr, 0, kLeastIntervalMs, &ShowHeldBack);
+}
+
+void CALLBACK ProgressBar::ShowHeldBack(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    heldBackTimer_ = 0;
+    RunGuarded([] { ShowPending(); });
 }
 
 LRESULT ProgressBar::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

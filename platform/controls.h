@@ -117,6 +117,8 @@ class ProgressBar : public Control {
     void Sync();
     void Show();
     static void ShowPending();
+    static void CALLBACK ShowHeldBack(HWND, UINT, UINT_PTR timer, DWORD);
+    static inline UINT_PTR heldBackTimer_ = 0;
     float min_, max_, value_;
     int range_ = 1, pos_ = 0;             // the position in the window's units
     int shownRange_ = -1, shownPos_ = -1; // what the window was last told, and when
