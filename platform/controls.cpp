@@ -186,27 +186,30 @@ ProgressBar::~ProgressBar() {
     std::erase(PendingBars(), this);
 }
 
-// The control counts in integers: Min..Max maps onto its width in pixels. A new position
-// repaints a shown bar at once, which for every column of a long operation would cost more
-// than the operation's own work; so a shown bar hears of its position before each pump of
-// the queue, when it could be seen to change, and a hidden one at once.
-void ProgressBar::Sync() {
-    range_ = std::max(1, int(rect_.right - rect_.left));
+ProgressBar::Position ProgressBar::Wanted() const {
+    const int range = std::max(1, int(rect_.right - rect_.left));
     const float span = max_ - min_;
-    pos_ = std::clamp(span > 0 ? int(std::lround((value_ - min_) / span * float(range_))) : 0, 0,
-                      range_);
-    if (range_ == shownRange_ && pos_ == shownPos_) return;
+    return {range,
+            std::clamp(span > 0 ? int(std::lround((value_ - min_) / span * float(range))) : 0, 0,
+                       range)};
+}
+
+// A new position repaints a shown bar at once, which for every column of a long operation
+// would cost more than the operation's own work; so a shown bar hears of its position before
+// each pump of the queue, when it could be seen to change, and a hidden one at once.
+void ProgressBar::Sync() {
+    if (Wanted() == shown_) return;
     if (!hwnd_ || !IsWindowVisible(hwnd_)) return Show();
     auto &pending = PendingBars();
     if (std::find(pending.begin(), pending.end(), this) == pending.end()) pending.push_back(this);
 }
 
 void ProgressBar::Show() {
-    if (!hwnd_ || (range_ == shownRange_ && pos_ == shownPos_)) return;
-    if (range_ != shownRange_) SendMessageW(hwnd_, PBM_SETRANGE32, 0, range_);
-    SendMessageW(hwnd_, PBM_SETPOS, WPARAM(pos_), 0);
-    shownRange_ = range_;
-    shownPos_ = pos_;
+    const Position wanted = Wanted();
+    if (!hwnd_ || wanted == shown_) return;
+    if (wanted.range != shown_.range) SendMessageW(hwnd_, PBM_SETRANGE32, 0, wanted.range);
+    SendMessageW(hwnd_, PBM_SETPOS, WPARAM(wanted.pos), 0);
+    shown_ = wanted;
     shownAt_ = GetTickCount();
 }
 

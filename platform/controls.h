@@ -120,8 +120,13 @@ class ProgressBar : public Control {
     static void CALLBACK ShowHeldBack(HWND, UINT, UINT_PTR timer, DWORD);
     static inline UINT_PTR heldBackTimer_ = 0;
     float min_, max_, value_;
-    int range_ = 1, pos_ = 0;             // the position in the window's units
-    int shownRange_ = -1, shownPos_ = -1; // what the window was last told, and when
+    // The position in the window's units: Min..Max mapped onto the bar's width in pixels.
+    struct Position {
+        int range = -1, pos = -1;
+        bool operator==(const Position &) const = default;
+    };
+    Position Wanted() const;
+    Position shown_; // what the window was last told, and when
     DWORD shownAt_ = 0;
 };
 
