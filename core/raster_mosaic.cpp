@@ -2,7 +2,7 @@
 
 #include "vb_numeric.h"
 
-#include <cmath>
+#include <algorithm>
 #include <cwchar>
 #include <cwctype>
 
@@ -15,25 +15,17 @@ uint32_t RasterCodeOf(std::wstring_view name) {
     return code;
 }
 
-std::optional<double> RasterCountOf(std::wstring_view text) {
-    const std::wstring s(text);
-    if (s.empty() || std::iswspace(s.front())) return std::nullopt;
-    wchar_t *end = nullptr;
-    const double v = std::wcstod(s.c_str(), &end);
-    if (end != s.c_str() + s.size() || !std::isfinite(v)) return std::nullopt;
-    return v;
-}
-
 namespace {
-// R(): nearest integer, halves to even. The counts are at least 1, so every value here
-// is at most twice a picture side.
+// R(): nearest integer, halves to even. A count below 1 makes a step longer than the
+// picture, so its pass paints one copy and never adds the step: such a step is only kept
+// within 32 bits.
 int32_t R(double v) {
-    return int32_t(RoundHalfEven(v));
+    return int32_t(std::clamp(RoundHalfEven(v), double(INT32_MIN), double(INT32_MAX)));
 }
 } // namespace
 
 std::optional<RasterPlan> PlanRasterFilter(int32_t w, int32_t h, double n1, double n2) {
-    if (!(n1 >= 1) || !(n2 >= 1)) return std::nullopt;
+    if (!(n1 > 0) || !(n2 > 0)) return std::nullopt;
     const int32_t s1 = R(2.0 * w / n1);
     const int32_t s2 = R(-2.0 * w / n2);
     if (s1 <= 0 || s2 >= 0) return std::nullopt;

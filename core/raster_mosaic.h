@@ -40,12 +40,10 @@ struct RasterPlan {
     RasterPass pass2; // right to left while moving down
 };
 
-// A count box's text as a number; nothing for an empty or non-numeric text.
-std::optional<double> RasterCountOf(std::wstring_view text);
-
 // The passes over a w x h source with counts n1 and n2, every derived value rounded
-// halves to even. Nothing when either count gives no usable step: below 1, or so large
-// that the horizontal step rounds to 0 (n of four times w or more).
+// halves to even. Nothing when either count gives no usable step: not above 0, or so large
+// that the horizontal step rounds to 0 (four times w or more). A count below 1 paints one
+// copy.
 std::optional<RasterPlan> PlanRasterFilter(int32_t w, int32_t h, double n1, double n2);
 
 // The mosaic's progress maximum for a picture h pixels high and block size n (n >= 2):

@@ -6,6 +6,7 @@
 #include "prompts.h"
 #include "runtime.h"
 #include "vb_constants.h"
+#include "vb_numeric.h"
 
 #include <iterator>
 #include <vector>
@@ -40,6 +41,11 @@ void DigitsOnly(int &KeyAscii) {
 }
 
 } // namespace
+
+std::wstring RasterCountRefused(int32_t width) {
+    return L"回数には0より大きく、" + std::to_wstring(int64_t{4} * width) +
+           L"（画像の幅の4倍）より小さい数を入れてください。";
+}
 
 Form11::Form11()
     : Form(kForm11Design),
@@ -86,10 +92,10 @@ void Form11::Command1_Click() {
     // Counts without a usable step would divide by zero or never end: refuse before
     // anything changes.
     const int32_t w = int32_t(f.Picture1.Width()), h = int32_t(f.Picture1.Height());
-    const auto n1 = RasterCountOf(Text1.Text()), n2 = RasterCountOf(Text2.Text());
+    const auto n1 = DoubleFromText(Text1.Text()), n2 = DoubleFromText(Text2.Text());
     const auto plan = n1 && n2 ? PlanRasterFilter(w, h, *n1, *n2) : std::nullopt;
     if (!plan) {
-        platform::MsgBox(kRasterCountRefused, platform::vbExclamation);
+        platform::MsgBox(RasterCountRefused(w), platform::vbExclamation);
         return;
     }
 

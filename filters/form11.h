@@ -4,6 +4,7 @@
 #include "toolkit.h"
 
 #include <cstdint>
+#include <string>
 
 namespace mirolt::app {
 
@@ -31,9 +32,9 @@ class Form11 : public platform::Form {
     void Text2_KeyPress(int &KeyAscii);
 };
 
-// Shown when a count gives no usable step; nothing is drawn then.
-inline constexpr const wchar_t *kRasterCountRefused =
-    L"回数には1以上で、画像の幅の4倍より小さい数を入れてください。";
+// Shown when a count gives no usable step on a source `width` pixels wide; nothing is
+// drawn then.
+std::wstring RasterCountRefused(int32_t width);
 
 } // namespace mirolt::app
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 using namespace mirolt;
 
 TEST(VbNumeric, RoundsHalvesToEven) {
@@ -28,6 +30,21 @@ TEST(VbNumeric, OverflowRaisesErrorSix) {
     EXPECT_THROW(CLng(2147483648.0), RuntimeError);
     EXPECT_EQ(MulInt(-50, 655), -32750);
     EXPECT_THROW(MulInt(-50, 656), RuntimeError);
+}
+
+TEST(VbNumeric, TextsReadAsNumbersAsTheClassicConversionReadsThem) {
+    const struct {
+        const wchar_t *text;
+        std::optional<double> value;
+    } cases[] = {
+        {L" 5", 5},          {L"5\t", 5},       {L"0.5", 0.5},  {L"-.5", -0.5},       {L"+5.", 5},
+        {L"1e1", 10},        {L"2.5E-1", 0.25}, {L"&H10", 16},  {L"&h1f", 31},        {L"&O17", 15},
+        {L"&HFFFFFFFF", -1}, {L"0x10", {}},     {L"", {}},      {L" ", {}},           {L"1e", {}},
+        {L"1 0", {}},        {L"&H", {}},       {L"&O8", {}},   {L"&H100000000", {}}, {L"- 5", {}},
+        {L"inf", {}},        {L"nan", {}},      {L"1e999", {}}, {L"５", {}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(DoubleFromText(c.text), c.value) << c.text;
 }
 
 TEST(Color, SplitAndCompose) {

@@ -33,13 +33,19 @@ TEST(RasterFilterRules, CopiesAlongBothDiagonals) {
     EXPECT_EQ(plan->pass2.dx, -2);
 }
 
-TEST(RasterFilterRules, CountsWithoutAStepAreRefused) {
+TEST(RasterFilterRules, EveryCountAbove0AndBelowFourTimesTheWidthHasAStep) {
     EXPECT_FALSE(PlanRasterFilter(200, 100, 0, 10));
-    EXPECT_FALSE(PlanRasterFilter(200, 100, 10, 0));
+    EXPECT_FALSE(PlanRasterFilter(200, 100, 10, -1));
     EXPECT_FALSE(PlanRasterFilter(200, 100, 800, 10)); // 2W / n = 0.5 rounds to 0
-    EXPECT_TRUE(PlanRasterFilter(200, 100, 799, 10));
-    EXPECT_FALSE(RasterCountOf(L""));
-    EXPECT_FALSE(RasterCountOf(L"1x"));
+    EXPECT_FALSE(PlanRasterFilter(200, 100, 10, 800));
+    EXPECT_EQ(PlanRasterFilter(200, 100, 799, 10)->pass1.count, 401);
+    // Below 1 the step is longer than the picture: one copy, however small the count.
+    for (double n : {0.5, 1e-300}) {
+        const auto plan = PlanRasterFilter(200, 100, n, n);
+        ASSERT_TRUE(plan) << n;
+        EXPECT_EQ(PositionsOf(plan->pass1), Diagonal(-200, 0, -100, 0, 1));
+        EXPECT_EQ(PositionsOf(plan->pass2), Diagonal(200, 0, -100, 0, 1));
+    }
 }
 
 TEST(MosaicRules, AveragesBarAndFileNames) {

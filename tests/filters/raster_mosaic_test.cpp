@@ -96,13 +96,14 @@ TEST_F(RasterMosaicTest, UnusableCountsAndCancelChangeNothingVisible) {
     RunRaster(L"DstInvert", L"2", L"", L"10");
     const platform::Picture before = F().Picture3.GetPicture();
     const int32_t drawn = Result(3, 3);
-    for (const wchar_t *bad : {L"", L"0", L"80"}) { // 80 = four times the width
+    for (const wchar_t *bad : {L"", L"0", L"80", L"0x10"}) { // 80 = four times the width
         prompts.AnswerMsgBox(platform::vbOK);
         RunRaster(L"SrcCopy", bad, L"SrcCopy", L"10");
         prompts.AnswerMsgBox(platform::vbOK);
         RunRaster(L"SrcCopy", L"10", L"SrcCopy", bad);
     }
-    EXPECT_EQ(prompts.Messages(), std::vector<std::wstring>(6, app::kRasterCountRefused));
+    EXPECT_EQ(prompts.Messages(), std::vector<std::wstring>(8, app::RasterCountRefused(20)));
+    EXPECT_NE(app::RasterCountRefused(20).find(L"80"), std::wstring::npos);
     EXPECT_EQ(Result(3, 3), drawn);
 
     // A Cancel pressed before the run is seen at its one yield: cleared, not published.
@@ -112,6 +113,21 @@ TEST_F(RasterMosaicTest, UnusableCountsAndCancelChangeNothingVisible) {
     EXPECT_EQ(Result(3, 3), Background());
     EXPECT_TRUE(SamePicture(F().Picture3.GetPicture(), before));
     EXPECT_FALSE(F().Command1.Visible());
+}
+
+// Pasted counts are numbers as the classic conversion reads them; the second pass's
+// copies are its bar's maximum.
+TEST_F(RasterMosaicTest, PastedCountsAreReadAsNumbers) {
+    SetSource(20, 10);
+    const struct {
+        const wchar_t *text;
+        int copies;
+    } counts[] = {{L" 5", 6}, {L"0.5", 1}, {L"&H10", 21}, {L"1e1", 11}, {L"79", 41}};
+    for (const auto &c : counts) {
+        RunRaster(L"", L"10", L"SrcCopy", c.text);
+        EXPECT_EQ(F().ProgressBar1.Max(), float(c.copies)) << c.text;
+    }
+    EXPECT_TRUE(prompts.Messages().empty());
 }
 
 TEST_F(RasterMosaicTest, CountBoxesTakeDigitsAndTheFirstListNoKeys) {
