@@ -26,7 +26,11 @@ struct PictureLimit {
 };
 
 // A window, so a picture box, is at most 32767 pixels a side.
-inline constexpr int32_t kMaxPictureSide = 32767;
+inline constexpr int32_t kMaxWindowSide = 32767;
+// The views show the picture inside their fixed single border, this many pixels a side, and
+// the working pictures take the views' outer size: a larger picture would be cut.
+inline constexpr int32_t kViewBorder = 2;
+inline constexpr int32_t kMaxPictureSide = kMaxWindowSide - 2 * kViewBorder;
 
 // What the program keeps of one picture: the loaded picture and the three working images
 // sized to it (source, result and the result's view), 4 bytes a pixel each.

@@ -1,7 +1,10 @@
 #include "form1_fixture.h"
 
+#include "module1.h"
+
 #include "clipboard.h"
 #include "drop.h"
+#include "picture_limits.h"
 #include "prompts.h"
 
 #include <ole2.h>
@@ -158,6 +161,34 @@ TEST_F(PicturesTest, UnreadableDropStillEntersThePictureLoadedState) {
     EXPECT_EQ(StateOf(f), kPictureLoaded);
     EXPECT_EQ(f.Picture1.Point(3, 3), PatternColor(3, 3)); // the source stays
     EXPECT_EQ(f.Picture3.GetPicture().Handle(), 0);        // the result is cleared
+}
+
+// Nothing is cut at the window limit: a picture whose views, border included, would be
+// larger than a window is refused by every loader in its own words.
+TEST_F(PicturesTest, PicturesTheViewsCannotHoldWholeAreRefused) {
+    app::Form1 &f = F();
+    const std::wstring wide = MakeBmp(L"wide.bmp", 32766, 5), tall = MakeBmp(L"tall.bmp", 1, 32767);
+    for (const std::wstring &path : {wide, tall}) {
+        Open(path); // the open dialog ends silently
+        app::LoadCommandLinePicture(path);
+        FakeDrop drop;
+        drop.files = {path};
+        f.Picture5_OLEDragDrop(drop);
+    }
+    PutBitmapOnClipboard(32766, 5);
+    f.Load_Click();
+    EXPECT_EQ(prompts.Messages(),
+              (std::vector<std::wstring>{L"開けない！", wide, L"開けない！", L"開けない！", tall,
+                                         L"開けない！",
+                                         L"クリップボードの内容が正しい画像ではありません。"}));
+    EXPECT_EQ(f.Picture6.GetPicture().Handle(), 0);
+
+    // The largest picture loads whole: its view is as large as a window may be.
+    Open(MakeBmp(L"largest.bmp", kMaxPictureSide, 5));
+    EXPECT_EQ(f.Picture6.Width(), kMaxWindowSide);
+    EXPECT_EQ(f.Picture6.ScaleWidth(), kMaxPictureSide);
+    EXPECT_EQ(f.Picture6.Point(kMaxPictureSide - 1, 4), PatternColor(kMaxPictureSide - 1, 4));
+    EXPECT_EQ(f.Picture2.Width(), kMaxWindowSide);
 }
 
 TEST_F(PicturesTest, ClipboardCopyOpenAndProbes) {

@@ -67,12 +67,13 @@ TEST(PictureHeader, JpegSegmentsAreWalkedNotSearched) {
     EXPECT_EQ(*header, (PictureHeader{PictureFormat::Jpeg, 640, 480}));
 }
 
-TEST(PictureLimit, SixtyFourBitTakesEveryPictureUpTo32767ASideAnd100Megapixels) {
+TEST(PictureLimit, SixtyFourBitTakesEveryPictureUpTo32763ASideAnd100Megapixels) {
     const PictureLimit limit = PictureLimitFor(8);
-    EXPECT_TRUE(limit.Fits(32767, 3051));
+    EXPECT_TRUE(limit.Fits(32763, 3052));
     EXPECT_TRUE(limit.Fits(10000, 10000));
     EXPECT_FALSE(limit.Fits(10001, 10000));
-    EXPECT_FALSE(limit.Fits(32768, 1));
+    EXPECT_FALSE(limit.Fits(32764, 1)); // its view, with a border of 2 a side, would be cut
+    EXPECT_FALSE(limit.Fits(1, 32764));
     EXPECT_FALSE(limit.Fits(0, 1));
     // The working images carry the view's border around the largest picture.
     EXPECT_TRUE(limit.SurfaceFits(10004, 10004));

@@ -94,7 +94,7 @@ TEST_F(SusieOpenTest, CancelAndUnsupportedFilesLeaveTheWorkspaceAlone) {
 }
 
 TEST_F(SusieOpenTest, SizesThatNoPictureCanHaveAreRefusedBeforeAnythingChanges) {
-    for (const char *size : {"0 10", "10 0", "-5 10", "10 -5", "32768 10", "garbage"}) {
+    for (const char *size : {"0 10", "10 0", "-5 10", "10 -5", "32764 10", "10 32764", "garbage"}) {
         prompts.seen.clear();
         Open(MakeQuirk(size));
         ASSERT_EQ(prompts.Messages(), std::vector<std::wstring>{kNoInformation}) << size;
