@@ -45,14 +45,17 @@ class Reader {
 } // namespace
 
 bool HasSignature(const uint8_t *head, size_t size) {
-    return size >= 3 && head[0] == 'P' && (head[1] == '5' || head[1] == '6') && IsSpace(head[2]);
+    return size >= 3 && head[0] == 'P' &&
+           (head[1] == '2' || head[1] == '3' || head[1] == '5' || head[1] == '6') &&
+           IsSpace(head[2]);
 }
 
 Status ReadHeader(const uint8_t *head, size_t size, uint64_t fileSize, Picture &picture) {
     picture = {};
     size = static_cast<size_t>(std::min<uint64_t>({size, kMaxHeaderBytes, fileSize}));
     if (!HasSignature(head, size)) return Status::NotNetpbm;
-    picture.gray = head[1] == '5';
+    picture.gray = head[1] == '2' || head[1] == '5';
+    picture.plain = head[1] == '2' || head[1] == '3';
     Reader reader(head, size);
     uint64_t width = 0, height = 0, maxValue = 0;
     if (!reader.Number(INT32_MAX, width) || !reader.Number(INT32_MAX, height) ||
@@ -65,20 +68,69 @@ Status ReadHeader(const uint8_t *head, size_t size, uint64_t fileSize, Picture &
 
     // Every product in 64 bits, checked: the sizes may have been written to overflow.
     const uint64_t channels = picture.gray ? 1 : 3;
-    const uint64_t sampleBytes = maxValue > 255 ? 2 : 1;
-    uint64_t samples = 0, bitmapRow = 0;
-    if (__builtin_mul_overflow(width, channels * sampleBytes, &picture.sourceRowBytes) ||
-        __builtin_mul_overflow(picture.sourceRowBytes, height, &samples) ||
-        __builtin_mul_overflow(width, channels, &bitmapRow))
-        return Status::TooLarge;
+    uint64_t bitmapRow = 0;
+    if (__builtin_mul_overflow(width, channels, &bitmapRow)) return Status::TooLarge;
     picture.bitmapStride = (bitmapRow + 3) & ~uint64_t{3};
     if (__builtin_mul_overflow(picture.bitmapStride, height, &picture.bitmapBytes) ||
         picture.bitmapBytes > kMaxBitmapBytes)
         return Status::TooLarge;
+    // Within the bitmap's size now, so nothing below overflows.
+    const uint64_t samples = bitmapRow * height;
+    uint64_t sampleBytes = 0;
+    if (picture.plain) {
+        sampleBytes = 2 * samples - 1; // a digit each and white space between
+    } else {
+        picture.sourceRowBytes = bitmapRow * (maxValue > 255 ? 2 : 1);
+        sampleBytes = picture.sourceRowBytes * height;
+    }
     // A file that is shorter than its header says is broken.
-    if (fileSize < picture.samplesAt || fileSize - picture.samplesAt < samples)
+    if (fileSize < picture.samplesAt || fileSize - picture.samplesAt < sampleBytes)
         return Status::Broken;
     return Status::Ok;
+}
+
+PlainSamples::PlainSamples(const Picture &picture, const uint8_t *levels, uint8_t *bitmap)
+    : picture_(picture), levels_(levels), bitmap_(bitmap),
+      rowSamples_(static_cast<size_t>(picture.width) * (picture.gray ? 1 : 3)) {}
+
+bool PlainSamples::Read(const uint8_t *bytes, size_t size) {
+    for (size_t i = 0; i < size && !Complete(); ++i) {
+        const uint8_t c = bytes[i];
+        if (inComment_) {
+            inComment_ = c != '\n' && c != '\r';
+        } else if (c >= '0' && c <= '9') {
+            value_ = value_ * 10 + (c - '0');
+            if (value_ > 65535) return false;
+            inNumber_ = true;
+        } else if (IsSpace(c) || c == '#') {
+            inComment_ = c == '#';
+            if (inNumber_) Store();
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool PlainSamples::Finish() {
+    if (inNumber_ && !Complete()) Store();
+    return Complete();
+}
+
+void PlainSamples::Store() {
+    // A sample above the maximum counts as the maximum, as in the binary forms.
+    const uint8_t level = levels_[std::min(value_, picture_.maxValue)];
+    value_ = 0;
+    inNumber_ = false;
+    // PPM rows go bottom-up as blue, green, red; PGM rows top-down.
+    const size_t line = static_cast<size_t>(picture_.gray ? row_ : picture_.height - 1 - row_);
+    const size_t stride = static_cast<size_t>(picture_.bitmapStride);
+    uint8_t *row = bitmap_ + stride * line;
+    row[picture_.gray ? column_ : column_ / 3 * 3 + 2 - column_ % 3] = level;
+    if (++column_ < rowSamples_) return;
+    std::memset(row + rowSamples_, 0, stride - rowSamples_);
+    column_ = 0;
+    ++row_;
 }
 
 void Levels(uint32_t maxValue, uint8_t *levels) {

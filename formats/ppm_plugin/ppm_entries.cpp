@@ -1,4 +1,4 @@
-// The PPM plug-in's entries. The file is read with ReadFile, a block of rows at a time:
+// The PPM plug-in's entries. The file is read with ReadFile, a block at a time:
 // nothing is mapped that another process could cut short under us, and no copy of the
 // whole file is made. Every size comes from the header and is checked against the file
 // before anything is allocated.
@@ -16,9 +16,9 @@ namespace {
 
 // Information texts by number, in the system code page: the version, the plug-in, the
 // first file pattern and what it stands for ("PPM/PGM画像").
-constexpr const char *kInfoTexts[] = {susie::kImportVersion,
-                                      "Mirolt PPM/PGM plug-in 1.2 (binary P6 and P5, 8 or 16 bits)",
-                                      "*.ppm;*.pgm;*.pnm", "PPM/PGM\x89\xe6\x91\x9c"};
+constexpr const char *kInfoTexts[] = {
+    susie::kImportVersion, "Mirolt PPM/PGM plug-in 1.3 (P6, P5, P3 and P2, 8 or 16 bits)",
+    "*.ppm;*.pgm;*.pnm", "PPM/PGM\x89\xe6\x91\x9c"};
 
 // Input other than a file name in the flags' lowest bits is not supported.
 constexpr uint32_t kInputMask = 7;
@@ -112,6 +112,38 @@ class Local {
     HLOCAL handle_;
 };
 
+// The samples of a binary picture, a block of whole rows at a time.
+int32_t ReadBinary(File &file, const netpbm::Picture &picture, const uint8_t *levels,
+                   uint8_t *pixels, susie::ProgressProc progress, LONG_PTR data) {
+    const int32_t rowsPerRead = static_cast<int32_t>(
+        std::clamp<uint64_t>(kReadBlock / picture.sourceRowBytes, 1, uint64_t(picture.height)));
+    std::vector<uint8_t> block(static_cast<size_t>(picture.sourceRowBytes) * rowsPerRead);
+    for (int32_t row = 0; row < picture.height; row += rowsPerRead) {
+        if (progress && progress(row, picture.height, data) != 0) return kAborted;
+        const int32_t rows = std::min(rowsPerRead, picture.height - row);
+        const size_t bytes = static_cast<size_t>(picture.sourceRowBytes) * rows;
+        if (!file.Read(picture.samplesAt + picture.sourceRowBytes * row, block.data(), bytes))
+            return kReadError;
+        netpbm::ConvertRows(block.data(), picture, levels, row, rows, pixels);
+    }
+    return kSuccess;
+}
+
+// The samples of a plain picture, a block of text at a time until the last sample.
+int32_t ReadPlain(File &file, const netpbm::Picture &picture, const uint8_t *levels,
+                  uint8_t *pixels, susie::ProgressProc progress, LONG_PTR data) {
+    netpbm::PlainSamples samples(picture, levels, pixels);
+    const uint64_t end = file.Size(); // at least samplesAt: the header was checked
+    std::vector<uint8_t> block(static_cast<size_t>(std::min(kReadBlock, end - picture.samplesAt)));
+    for (uint64_t at = picture.samplesAt; at < end && !samples.Complete(); at += block.size()) {
+        if (progress && progress(samples.RowsDone(), picture.height, data) != 0) return kAborted;
+        const size_t bytes = static_cast<size_t>(std::min<uint64_t>(block.size(), end - at));
+        if (!file.Read(at, block.data(), bytes)) return kReadError;
+        if (!samples.Read(block.data(), bytes)) return kBrokenData;
+    }
+    return samples.Finish() ? kSuccess : kBrokenData;
+}
+
 int32_t Decode(File &file, const netpbm::Picture &picture, HLOCAL *infoHandle, HLOCAL *bitsHandle,
                susie::ProgressProc progress, LONG_PTR data) {
     const size_t headerSize = sizeof(BITMAPINFOHEADER) + (picture.gray ? 256 * sizeof(RGBQUAD) : 0);
@@ -139,24 +171,10 @@ int32_t Decode(File &file, const netpbm::Picture &picture, HLOCAL *infoHandle, H
 
     std::vector<uint8_t> levels(picture.maxValue + 1);
     netpbm::Levels(picture.maxValue, levels.data());
-    const int32_t rowsPerRead = static_cast<int32_t>(
-        std::clamp<uint64_t>(kReadBlock / picture.sourceRowBytes, 1, uint64_t(picture.height)));
-    std::vector<uint8_t> block(static_cast<size_t>(picture.sourceRowBytes) * rowsPerRead);
-
     auto *pixels = static_cast<uint8_t *>(LocalLock(bits.Get()));
-    int32_t result = kSuccess;
-    for (int32_t row = 0; row < picture.height && result == kSuccess; row += rowsPerRead) {
-        if (progress && progress(row, picture.height, data) != 0) {
-            result = kAborted;
-            break;
-        }
-        const int32_t rows = std::min(rowsPerRead, picture.height - row);
-        const size_t bytes = static_cast<size_t>(picture.sourceRowBytes) * rows;
-        if (!file.Read(picture.samplesAt + picture.sourceRowBytes * row, block.data(), bytes))
-            result = kReadError;
-        else
-            netpbm::ConvertRows(block.data(), picture, levels.data(), row, rows, pixels);
-    }
+    int32_t result = picture.plain
+                         ? ReadPlain(file, picture, levels.data(), pixels, progress, data)
+                         : ReadBinary(file, picture, levels.data(), pixels, progress, data);
     LocalUnlock(bits.Get());
     if (result == kSuccess && progress && progress(picture.height, picture.height, data) != 0)
         result = kAborted;

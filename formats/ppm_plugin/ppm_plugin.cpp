@@ -1,5 +1,5 @@
-// ifppm.spi (32-bit) / ifppm.sph (64-bit): Mirolt's image-import plug-in for binary PPM and
-// PGM pictures. The entries are looked up by their plain names.
+// ifppm.spi (32-bit) / ifppm.sph (64-bit): Mirolt's image-import plug-in for PPM and PGM
+// pictures, binary and plain. The entries are looked up by their plain names.
 #include "ppm_plugin.h"
 
 #include <type_traits>

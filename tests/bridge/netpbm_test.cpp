@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -50,7 +51,9 @@ TEST(NetpbmHeader, HostileHeadersAreRefused) {
         Status status;
     } cases[] = {
         {"", Status::NotNetpbm},
-        {"P3 1 1 255\n0 0 0", Status::NotNetpbm}, // plain text samples
+        {"P4 1 1\n\x80", Status::NotNetpbm},       // bitmaps are not read
+        {"P3 2 1 255\n1 2 3 4 5", Status::Broken}, // six numbers cannot take fewer bytes
+        {"P2 30000 30000 255\n0", Status::Broken},
         {"P6", Status::NotNetpbm},
         {"P6\n", Status::Broken},
         {"P6 4 4", Status::Broken},
@@ -108,6 +111,52 @@ TEST(NetpbmConvert, SamplesAreScaledFromTheirMaximum) {
     // Four-bit colour.
     EXPECT_EQ(Convert(std::string("P6 1 1 15\n\x0f\x07\x00", 13)),
               (std::vector<uint8_t>{0, 119, 255, 0}));
+}
+
+// A plain file read from pieces of `piece` bytes, each in a buffer of exactly its size; an
+// empty bitmap when the samples are refused.
+std::vector<uint8_t> ConvertPlain(const std::string &text, size_t piece) {
+    const std::vector<uint8_t> data = Bytes(text);
+    netpbm::Picture picture;
+    if (netpbm::ReadHeader(data.data(), data.size(), data.size(), picture) != Status::Ok ||
+        !picture.plain) {
+        ADD_FAILURE() << "header refused";
+        return {};
+    }
+    std::vector<uint8_t> levels(picture.maxValue + 1);
+    netpbm::Levels(picture.maxValue, levels.data());
+    std::vector<uint8_t> bitmap(picture.bitmapBytes, 0xEE);
+    netpbm::PlainSamples samples(picture, levels.data(), bitmap.data());
+    for (size_t at = picture.samplesAt; at < data.size() && !samples.Complete(); at += piece) {
+        const std::vector<uint8_t> bytes(data.begin() + at,
+                                         data.begin() + std::min(at + piece, data.size()));
+        if (!samples.Read(bytes.data(), bytes.size())) return {};
+    }
+    return samples.Finish() ? bitmap : std::vector<uint8_t>{};
+}
+
+TEST(NetpbmPlain, ColourAndGrayArePixelExactWhereverTheFileIsCut) {
+    const std::string ppm = "P3\n# two by two\n2 2\n255\n255 0 0  0 255 0\n"
+                            "0 0 255 # blue\n\t10 20\r\n30";
+    const std::string pgm = "P2 3 1 65535 # sixteen bits\n0\n65535 32768 and what follows";
+    for (size_t piece : {1, 2, 5, 1000}) {
+        SCOPED_TRACE(piece);
+        // Bottom-up, blue first, rows padded with zeros to four bytes.
+        EXPECT_EQ(ConvertPlain(ppm, piece),
+                  (std::vector<uint8_t>{255, 0, 0, 30, 20, 10, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0}));
+        EXPECT_EQ(ConvertPlain(pgm, piece), (std::vector<uint8_t>{0, 255, 128, 0}));
+    }
+    // Above the maximum counts as the maximum, as in the binary forms.
+    EXPECT_EQ(ConvertPlain("P2 2 1 15\n15 40", 1000), (std::vector<uint8_t>{255, 255, 0, 0}));
+}
+
+TEST(NetpbmPlain, SamplesThatAreNotNumbersOrTooFewAreRefused) {
+    for (const char *text : {"P2 2 1 255\n1 x", "P2 2 1 255\n1 70000", "P2 2 1 255\n1-2",
+                             "P2 2 1 255\n1 # 2", "P2 2 1 255\n1 +2", "P3 1 1 255\n1 2 3.5"}) {
+        SCOPED_TRACE(text);
+        EXPECT_TRUE(ConvertPlain(text, 1).empty());
+        EXPECT_TRUE(ConvertPlain(text, 1000).empty());
+    }
 }
 
 } // namespace

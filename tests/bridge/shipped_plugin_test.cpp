@@ -22,7 +22,7 @@ int32_t WINAPI StopAtOnce(int32_t, int32_t, LONG_PTR) {
     return 1;
 }
 
-TEST_F(ShippedPlugin, ReadsEightAndSixteenBitPpmAndPgm) {
+TEST_F(ShippedPlugin, ReadsEightAndSixteenBitPpmAndPgmBinaryAndPlain) {
     const std::string plugin = Plugin(kShipped);
     char text[256];
     ASSERT_EQ(bridge.getPluginInfo(plugin.c_str(), susie::kInfoVersion, text), 0);
@@ -40,6 +40,8 @@ TEST_F(ShippedPlugin, ReadsEightAndSixteenBitPpmAndPgm) {
          0xFF0080, 0x000000},
         {"four.pgm", std::string("P5 2 1 15\n\x0f\x05", 12), 0xFFFFFF, 0x555555},
         {"plain.ppm", Ppm(2, 1, {0x102030, 0x405060}), 0x102030, 0x405060},
+        {"text.ppm", "P3 2 1 255\n16 32 48\n64 80 96\n", 0x102030, 0x405060},
+        {"text.pgm", "P2\n# four bits\n2 1\n15\n15 5", 0xFFFFFF, 0x555555},
     };
     for (const auto &picture : pictures) {
         SCOPED_TRACE(picture.name);
@@ -86,6 +88,7 @@ TEST_F(ShippedPlugin, FilesThatLieAreRefusedWithoutDrawing) {
         "P6 4 4 0\n",                       // no maximum value
         "P5 4 4 65536\n",
         "P6 4",
+        "P3 100 100 255\n1 2 3", // plain: at least a digit and a blank a sample
     };
     for (const char *content : files) {
         SCOPED_TRACE(content);
@@ -96,6 +99,11 @@ TEST_F(ShippedPlugin, FilesThatLieAreRefusedWithoutDrawing) {
         EXPECT_EQ(bridge.getPicture(plugin.c_str(), path.c_str(), canvas.dc()), 0);
         EXPECT_TRUE(canvas.Untouched());
     }
+    // Plain samples that are no numbers are found while decoding.
+    const std::string path = WriteFile("bad.ppm", "P3 2 1 255\n1 2 3 4 5 x");
+    Canvas canvas(4, 4, kFill);
+    EXPECT_EQ(bridge.getPicture(plugin.c_str(), path.c_str(), canvas.dc()), 0);
+    EXPECT_TRUE(canvas.Untouched());
 }
 
 // What the bridge never asks but other hosts do: a picture inside a larger file, input
