@@ -1,8 +1,10 @@
 #include "raster_mosaic.h"
 
+#include "row_workers.h"
 #include "vb_numeric.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cwchar>
 #include <cwctype>
 
@@ -42,6 +44,38 @@ int32_t MosaicProgressMax(int32_t h, int32_t n) {
 
 int32_t MosaicAverage(int32_t sum, int32_t count) {
     return R(double(sum) / double(count == 0 ? 1 : count));
+}
+
+MosaicBlocks SampleMosaic(const uint32_t *pixels, size_t stride, int32_t width, int32_t height,
+                          int32_t n) {
+    MosaicBlocks m{.width = std::max(width, 0), .height = std::max(height, 0), .n = n};
+    m.colors.resize(size_t(m.Columns()) * size_t(m.Rows()));
+    uint32_t *color = m.colors.data();
+    for (int32_t y = 0; y < m.height; y += n) {
+        const uint32_t *row = pixels + size_t(y) * stride;
+        for (int32_t x = 0; x < m.width; x += n)
+            *color++ = row[x];
+    }
+    return m;
+}
+
+void ExpandMosaic(const MosaicBlocks &mosaic, uint32_t *pixels, size_t stride, int32_t width,
+                  int32_t height) {
+    width = std::clamp(width, 0, mosaic.width);
+    height = std::clamp(height, 0, mosaic.height);
+    const int32_t n = mosaic.n;
+    const int32_t rows = (height + n - 1) / n;
+    ForEachRowRange(rows, size_t(width) * size_t(height), [&](int first, int last) {
+        for (int32_t by = first; by < last; ++by) {
+            const uint32_t *color = mosaic.colors.data() + size_t(by) * size_t(mosaic.Columns());
+            const int32_t top = by * n, bottom = std::min(top + n, height);
+            uint32_t *row = pixels + size_t(top) * stride;
+            for (int32_t x = 0; x < width; x += n)
+                std::fill_n(row + x, std::min(n, width - x), *color++);
+            for (int32_t y = top + 1; y < bottom; ++y)
+                std::memcpy(pixels + size_t(y) * stride, row, size_t(width) * sizeof(uint32_t));
+        }
+    });
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace mirolt {
 
@@ -53,6 +54,32 @@ int32_t MosaicProgressMax(int32_t h, int32_t n);
 // A block's channel average, halves to even (75 / 6 gives 12, 81 / 6 gives 14); a count
 // of 0 is taken as 1.
 int32_t MosaicAverage(int32_t sum, int32_t count);
+
+// A mosaic kept as its block colours: a width x height picture in n x n blocks from its
+// top-left corner, those at its right and bottom edges cut short by it, every pixel of a
+// block the block's colour. Colours are 32-bit B, G, R, X values, Columns() to a block row,
+// the rows top to bottom.
+struct MosaicBlocks {
+    int32_t width = 0, height = 0, n = 1;
+    std::vector<uint32_t> colors;
+
+    int32_t Columns() const { return (width + n - 1) / n; }
+    int32_t Rows() const { return (height + n - 1) / n; }
+    uint32_t At(int32_t x, int32_t y) const {
+        return colors[size_t(y / n) * size_t(Columns()) + size_t(x / n)];
+    }
+};
+
+// The blocks of a picture (rows `stride` pixels apart) whose every n x n block is one
+// colour, as a mosaic leaves it: one pixel of each. Raises std::bad_alloc when the memory
+// for the colours is not there.
+MosaicBlocks SampleMosaic(const uint32_t *pixels, size_t stride, int32_t width, int32_t height,
+                          int32_t n);
+
+// Writes the top-left width x height pixels of the mosaic (no more than it has) into rows
+// `stride` pixels apart: each block row's first row made, then copied down.
+void ExpandMosaic(const MosaicBlocks &mosaic, uint32_t *pixels, size_t stride, int32_t width,
+                  int32_t height);
 
 // The export dialog's filter for stage files numbered 001 to `lastNumber`.
 std::wstring StageExportFilter(int32_t lastNumber);

@@ -11,6 +11,8 @@
 #include "vb_error.h"
 
 #include <algorithm>
+#include <memory>
+#include <new>
 #include <string>
 
 namespace mirolt::app {
@@ -251,18 +253,40 @@ void Form12::Command2_Click() {
 }
 
 // The stages are built whatever Run says between them; a cancel leaves the stages after
-// it cleared, and Run is reset at the end.
+// it cleared, and Run is reset at the end. Memory running out stops the build with a message,
+// the stages made so far kept as the sequence.
 void Form12::Command3_Click() {
     Form1 &f = forms::Form1.Get();
-    MosaicFrames[2] = f.Picture1.Image();
-    const int32_t last = HScroll1.Value();
-    for (int32_t b = 3; b <= last; ++b) {
-        MakeMosaic(b);
-        MosaicFrames[size_t(b)] = MosaicResult;
+    int32_t built = FrameCount;
+    bool outOfMemory = false;
+    try {
+        MosaicFrames[2] = {f.Picture1.Image(), {}};
+        built = 2;
+        const int32_t last = HScroll1.Value();
+        for (int32_t b = 3; b <= last; ++b) {
+            MakeMosaic(b);
+            const platform::Bitmap32 *result = MosaicResult.Bitmap();
+            MosaicFrames[size_t(b)] = {{},
+                                       SampleMosaic(result->Bits(), size_t(result->Width()),
+                                                    result->Width(), result->Height(), b)};
+            built = b;
+        }
+    } catch (const RuntimeError &e) {
+        if (e.Number() != kOutOfMemory) throw;
+        outOfMemory = true;
+    } catch (const std::bad_alloc &) {
+        outOfMemory = true;
     }
-    FrameCount = last;
-    if (StillLoaded()) SetHeight(kMosaicFlipBookHeight);
+    if (outOfMemory) { // a stage may have stopped with its bar and hourglass up
+        f.ProgressBar1.SetVisible(false);
+        f.Command1.SetVisible(false);
+        platform::SetMousePointer(vbDefault);
+    }
+    FrameCount = built;
+    if (StillLoaded() && FrameCount != 0) SetHeight(kMosaicFlipBookHeight);
     f.Run = false;
+    if (outOfMemory)
+        platform::MsgBox(kMosaicOutOfMemory, platform::vbCritical, kMosaicOutOfMemoryTitle);
 }
 
 void Form12::Command5_Click() {
@@ -286,9 +310,41 @@ void Form12::Command5_Click() {
 // From the coarsest stage down to the source, then round again.
 void Form12::Timer1_Timer() {
     if (FrameCursor < 2 || FrameCursor > FrameCount) FrameCursor = std::max(FrameCount, 2);
-    Picture1.SetPicture(MosaicFrames[size_t(FrameCursor)]);
+    ShowFrame(MosaicFrames[size_t(FrameCursor)]);
     FrameCursor = FrameCursor == 2 ? FrameCount : FrameCursor - 1;
 }
+
+// The box shows the top-left part of a picture on its background, so of a mosaic only that
+// part is made.
+void Form12::ShowFrame(const MosaicFrame &frame) {
+    Picture1.SetPicture(frame.source);
+    if (!frame.source.Empty()) return;
+    const MosaicBlocks &m = frame.blocks;
+    const int32_t w = std::min(Picture1.PixelWidth(), m.width);
+    const int32_t h = std::min(Picture1.PixelHeight(), m.height);
+    if (w <= 0 || h <= 0) return;
+    uint32_t *pixels = Picture1.PixelsForDrawing(); // before the stride: it may change it
+    ExpandMosaic(m, pixels, Picture1.PixelStride(), w, h);
+    Picture1.MarkDrawn(0, 0, w, h);
+}
+
+namespace {
+
+// The frame as a whole picture: the source as it is, a mosaic made into `canvas`, which is
+// reused from one frame to the next and made anew only for another size.
+platform::Picture WholeFrame(const Form12::MosaicFrame &frame,
+                             std::shared_ptr<platform::Bitmap32> &canvas) {
+    if (!frame.source.Empty()) return frame.source;
+    const MosaicBlocks &m = frame.blocks;
+    if (!canvas || canvas->Width() != m.width || canvas->Height() != m.height) {
+        canvas.reset();
+        canvas = std::make_shared<platform::Bitmap32>(m.width, m.height);
+    }
+    ExpandMosaic(m, canvas->Bits(), size_t(m.width), m.width, m.height);
+    return platform::Picture(canvas);
+}
+
+} // namespace
 
 void Form12::HScroll2_Change() {
     Timer1.SetInterval(HScroll2.Value());
@@ -322,12 +378,20 @@ void Form12::Command4_Click() {
     Refresh(); // the export does not yield: show the strip before it starts
 
     // Each file is complete or absent; the first that cannot be written stops the export.
+    // A frame that cannot be made for want of memory is a file not written, too.
     const std::wstring base = StageFileBase(CommonDialog1.FileName);
+    std::shared_ptr<platform::Bitmap32> canvas;
     for (int32_t i = 2; i <= FrameCount; ++i) {
         const std::wstring name = StageFileName(base, i - 1);
+        bool saved = true;
         try {
-            platform::SavePicture(MosaicFrames[size_t(i)], name);
+            platform::SavePicture(WholeFrame(MosaicFrames[size_t(i)], canvas), name);
         } catch (const RuntimeError &) {
+            saved = false;
+        } catch (const std::bad_alloc &) {
+            saved = false;
+        }
+        if (!saved) {
             Label4.SetCaption(L"保存できませんでした");
             platform::MsgBox(L"次のファイルを保存できなかったため、保存を中止しました。\n" + name,
                              platform::vbExclamation);

@@ -5,6 +5,8 @@
 #include "common_dialog.h"
 #include "toolkit.h"
 
+#include "raster_mosaic.h"
+
 #include <array>
 #include <cstdint>
 
@@ -34,8 +36,15 @@ class Form12 : public platform::Form {
 
     // The snapshot of the main window's Picture2 at the end of the last mosaic.
     platform::Picture MosaicResult;
+    // A frame of the sequence: the source picture as it was taken, or a mosaic as its block
+    // colours (a whole copy a frame would not fit in memory for a large picture), made into
+    // pixels only when it is shown or saved.
+    struct MosaicFrame {
+        platform::Picture source;
+        MosaicBlocks blocks;
+    };
     // Frame 2 is the source, frame b (3..100) the mosaic of block size b; 0 and 1 unused.
-    std::array<platform::Picture, 101> MosaicFrames;
+    std::array<MosaicFrame, 101> MosaicFrames;
     int32_t FrameCount = 0; // last frame of the sequence; 0 until the first build
     int32_t FrameCursor = 1;
     bool AnimationStopped = true;
@@ -58,6 +67,8 @@ class Form12 : public platform::Form {
 
   private:
     void SizeSample();
+    // Shows what of the frame fits Picture1, as the box shows a picture set into it.
+    void ShowFrame(const MosaicFrame &frame);
     // False once the dialog was closed from its title bar during a yield.
     bool StillLoaded() const;
 };
@@ -66,6 +77,11 @@ class Form12 : public platform::Form {
 inline constexpr double kMosaicUpperHeight = 3360;
 inline constexpr double kMosaicFlipBookHeight = 7425;
 inline constexpr double kMosaicSavingHeight = 7740;
+
+// A stage build that ran out of memory: it stops, keeping the stages made so far.
+inline constexpr const wchar_t *kMosaicOutOfMemory =
+    L"メモリーが不足しています。\nもう少し小さな画像でお試しください。";
+inline constexpr const wchar_t *kMosaicOutOfMemoryTitle = L"エラー";
 
 inline constexpr const wchar_t *kNoMosaicSequence =
     L"連番画像がまだありません。先に「連番画像」で作ってください。";

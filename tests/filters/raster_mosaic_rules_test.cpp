@@ -61,3 +61,27 @@ TEST(MosaicRules, AveragesBarAndFileNames) {
     EXPECT_EQ(StageFileBase(L"C:\\p\\cat.png"), L"C:\\p\\cat.png");
     EXPECT_EQ(StageFileName(L"C:\\p\\cat", 99), L"C:\\p\\cat_099.bmp");
 }
+
+// A picture of one colour a block, sampled and made again: whole (large enough for the work
+// to be shared out), and its top-left part into wider rows, as the flip-book's box takes it.
+TEST(MosaicRules, SampledBlocksMakeThePictureAgain) {
+    const int w = 703, h = 501, n = 7; // edge blocks 3 wide and 4 high
+    std::vector<uint32_t> picture(size_t(w) * h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            picture[size_t(y) * w + x] = uint32_t(x / n) * 40503u ^ uint32_t(y / n) * 2654435761u;
+    const MosaicBlocks m = SampleMosaic(picture.data(), w, w, h, n);
+    EXPECT_EQ(m.colors.size(), 101u * 72u);
+    std::vector<uint32_t> whole(picture.size());
+    ExpandMosaic(m, whole.data(), w, w, h);
+    EXPECT_EQ(whole, picture);
+
+    const uint32_t untouched = 0xDEADBEEF;
+    std::vector<uint32_t> part(64 * 31, untouched);
+    ExpandMosaic(m, part.data(), 64, 50, 30);
+    for (int y = 0; y < 31; ++y)
+        for (int x = 0; x < 64; ++x)
+            ASSERT_EQ(part[size_t(y) * 64 + x],
+                      x < 50 && y < 30 ? picture[size_t(y) * w + x] : untouched)
+                << x << "," << y;
+}

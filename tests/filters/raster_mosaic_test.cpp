@@ -5,6 +5,11 @@
 
 #include "files.h"
 #include "raster_mosaic.h"
+#include "vb_error.h"
+
+#include <functional>
+#include <new>
+#include <vector>
 
 using namespace mirolt;
 using test::FiltersTest;
@@ -56,6 +61,29 @@ class RasterMosaicTest : public FiltersTest {
     int32_t Result(int x, int y) { return F().Picture2.Point(x, y); }
     bool SamePicture(const platform::Picture &a, const platform::Picture &b) {
         return a.Shared() == b.Shared();
+    }
+    // Frame i made into a whole picture's pixels, rows `width` apart.
+    std::vector<uint32_t> FramePixels(int i) {
+        const auto &frame = D12().MosaicFrames[size_t(i)];
+        if (const platform::Bitmap32 *b = frame.source.Bitmap())
+            return {b->Bits(), b->Bits() + size_t(b->Width()) * size_t(b->Height())};
+        const MosaicBlocks &m = frame.blocks;
+        std::vector<uint32_t> pixels(size_t(m.width) * size_t(m.height));
+        ExpandMosaic(m, pixels.data(), size_t(m.width), m.width, m.height);
+        return pixels;
+    }
+    std::vector<uint32_t> MosaicResultPixels() {
+        const platform::Bitmap32 &b = *D12().MosaicResult.Bitmap();
+        return {b.Bits(), b.Bits() + size_t(b.Width()) * size_t(b.Height())};
+    }
+    // The flip-book's box shows frame i of a w x h sequence: all of it, the box being larger.
+    bool Shows(int i, int w, int h) {
+        const std::vector<uint32_t> frame = FramePixels(i);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                if (D12().Picture1.Point(x, y) != ColorFromBgrx(frame[size_t(y) * w + x]))
+                    return false;
+        return D12().Picture1.Point(w, h) == platform::ResolveColor(D12().Picture1.BackColor());
     }
 };
 
@@ -245,7 +273,7 @@ TEST_F(RasterMosaicTest, StagesPlayFromCoarsestToSourceAndExportNumbered) {
     EXPECT_EQ(d.FrameCount, 5);
     EXPECT_EQ(d.Height(), app::kMosaicFlipBookHeight);
     EXPECT_FALSE(F().Picture3.Visible()); // the result view is not touched
-    EXPECT_EQ(d.MosaicFrames[2].Bitmap()->Bits()[13], BgrxFromColor(PatternColor(1, 1)));
+    EXPECT_EQ(d.MosaicFrames[2].source.Bitmap()->Bits()[13], BgrxFromColor(PatternColor(1, 1)));
 
     d.Command5_Click();
     EXPECT_EQ(d.Command5.Caption(), L"ストップ");
@@ -254,7 +282,7 @@ TEST_F(RasterMosaicTest, StagesPlayFromCoarsestToSourceAndExportNumbered) {
     for (int tick = 0; tick < 8; ++tick) {
         d.Timer1_Timer();
         for (int i = 2; i <= 5; ++i)
-            if (SamePicture(d.Picture1.GetPicture(), d.MosaicFrames[size_t(i)])) shown.push_back(i);
+            if (Shows(i, 12, 9)) shown.push_back(i);
     }
     EXPECT_EQ(shown, (std::vector<int>{5, 4, 3, 2, 5, 4, 3, 2}));
     d.HScroll2.SetValue(40); // at once, while it runs
@@ -305,10 +333,68 @@ TEST_F(RasterMosaicTest, ExportNamesCancelsAndFailures) {
     d.HScroll1.SetValue(100);
     d.Command3_Click();
     EXPECT_EQ(d.FrameCount, 100);
-    EXPECT_FALSE(d.MosaicFrames[100].Empty());
+    EXPECT_EQ(d.MosaicFrames[100].blocks.n, 100);
     prompts.ChooseFile(dir.File(L"big.bmp"));
     d.Command4_Click();
     EXPECT_EQ(prompts.seen.back().request.filter, L"*_001～099.bmp|*.bmp");
     EXPECT_TRUE(platform::FileExists(dir.File(L"big_099.bmp")));
     EXPECT_FALSE(platform::FileExists(dir.File(L"big_100.bmp")));
+}
+
+// A stage kept as its block colours comes out as the single mosaic of its block size: the
+// edge blocks cut by the picture, the border around it, a stage cut short by a cancel.
+TEST_F(RasterMosaicTest, StagesComeOutAsTheMosaicsOfTheirBlockSizes) {
+    OpenSource(23, 17);
+    app::Form12 &d = D12();
+    d.HScroll1.SetValue(9);
+    d.Command3_Click();
+    ASSERT_EQ(d.FrameCount, 9);
+    for (int b = 3; b <= 9; ++b) {
+        d.HScroll1.SetValue(b);
+        d.Command1_Click();
+        EXPECT_EQ(d.MosaicFrames[size_t(b)].blocks.width, d.MosaicResult.Width());
+        EXPECT_EQ(d.MosaicFrames[size_t(b)].blocks.height, d.MosaicResult.Height());
+        EXPECT_EQ(FramePixels(b), MosaicResultPixels()) << b;
+    }
+
+    // Cancelled 40 pixels into the stage of block size 4: two blocks done, the rest cleared.
+    const int perStage = W() * H(); // the border is inside the working picture: it counts
+    d.HScroll1.SetValue(4);
+    AtYield(perStage + 40, [this] { ClickCancel(); });
+    d.Command3_Click();
+    const std::vector<uint32_t> cut = FramePixels(4);
+    AtYield(40, [this] { ClickCancel(); });
+    prompts.AnswerMsgBox(platform::vbOK);
+    d.Command1_Click();
+    EXPECT_EQ(cut, MosaicResultPixels());
+}
+
+// Memory running out part way through a build, wherever it is asked for: the build stops
+// with the message, the stages made so far stay the sequence, and the program goes on.
+TEST_F(RasterMosaicTest, StageBuildOutOfMemoryKeepsTheStagesMadeSoFar) {
+    SetSource(12, 9);
+    app::Form12 &d = D12();
+    d.HScroll1.SetValue(8);
+    const std::function<void()> failures[] = {[] { throw std::bad_alloc(); },
+                                              [] { throw RuntimeError(kOutOfMemory); }};
+    for (const std::function<void()> &fail : failures) {
+        AtYield(2 * 12 * 9 + 30, fail); // in the stage of block size 5
+        prompts.AnswerMsgBox(platform::vbOK);
+        EXPECT_NO_THROW(d.Command3_Click());
+        ASSERT_EQ(prompts.seen.size(), 1u);
+        EXPECT_EQ(prompts.seen[0].text, app::kMosaicOutOfMemory);
+        EXPECT_EQ(prompts.seen[0].title, app::kMosaicOutOfMemoryTitle);
+        prompts.seen.clear();
+        EXPECT_EQ(d.FrameCount, 4);
+        EXPECT_EQ(d.MosaicFrames[4].blocks.n, 4);
+        EXPECT_FALSE(F().Run || F().ProgressBar1.Visible() || F().Command1.Visible());
+        EXPECT_EQ(platform::MousePointer(), vbDefault);
+        EXPECT_EQ(d.Height(), app::kMosaicFlipBookHeight);
+    }
+    // The stages kept play as a sequence.
+    platform::SetYieldHook({});
+    d.Command5_Click();
+    d.Timer1_Timer();
+    EXPECT_TRUE(Shows(4, 12, 9));
+    d.Command5_Click();
 }
