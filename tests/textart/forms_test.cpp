@@ -1,6 +1,7 @@
 #include "filters_fixture.h"
 
 #include "data_ini.h"
+#include "files.h"
 #include "form10.h"
 #include "form7.h"
 #include "form8.h"
@@ -296,4 +297,25 @@ TEST_F(TextArtTest, EditorKeepsItsLineRulesBothWays) {
     EXPECT_EQ(e.Text1.Text().size(), large.size());
     e.End_Click();
     EXPECT_FALSE(e.Visible());
+}
+
+TEST_F(TextArtTest, EditorSaveThatFailsPartWayLeavesTheOldFileWithoutAWord) {
+    app::Form8 &e = forms::Form8.Get();
+    prompts.seen.clear();
+    test::TempFolder dir;
+    const std::wstring path = dir.File(L"old.txt");
+    test::WriteBytes(path, "old contents\n");
+    e.Text1.SetText(std::wstring(200'000, L'鬱'));
+    platform::FailWritesAfterForTesting(40960);
+    prompts.ChooseFile(path);
+    e.Save_Click();
+    platform::FailWritesAfterForTesting(std::nullopt);
+    EXPECT_TRUE(prompts.Messages().empty());
+    EXPECT_EQ(test::ReadBytes(path), "old contents\n");
+    EXPECT_EQ(platform::ListFiles(dir.File(L"*")), std::vector<std::wstring>{L"old.txt"});
+
+    prompts.ChooseFile(path);
+    e.Save_Click();
+    EXPECT_EQ(test::ReadBytes(path), Cp932(std::wstring(200'000, L'鬱') + L"\r\n"));
+    EXPECT_EQ(platform::ListFiles(dir.File(L"*")), std::vector<std::wstring>{L"old.txt"});
 }
