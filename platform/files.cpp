@@ -2,12 +2,15 @@
 
 #include "ansi.h"
 #include "handles.h"
+#include "runtime.h"
 #include "vb_error.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <memory>
+#include <new>
+#include <stdexcept>
 
 namespace mirolt::platform {
 namespace {
@@ -45,8 +48,9 @@ constexpr size_t kBlockBytes = size_t(64) << 10;
 std::optional<uint64_t> g_failWritesAfter;
 
 // The bytes of a file of at most `maxBytes` (a larger one raises 7 before anything is
-// read), in blocks, as far as the file reached when it was opened.
-std::string ReadBytes(const std::wstring &path, uint64_t maxBytes) {
+// read), in blocks, as far as the file reached when it was opened; with a yield after each
+// block when asked.
+std::string ReadBytes(const std::wstring &path, uint64_t maxBytes, bool yield) {
     unique_hfile file = OpenToRead(path);
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.get(), &size)) RaiseFileError(GetLastError());
@@ -60,6 +64,7 @@ std::string ReadBytes(const std::wstring &path, uint64_t maxBytes) {
             RaiseFileError(GetLastError());
         if (got == 0) break; // the file shrank meanwhile
         done += got;
+        if (yield) DoEvents();
     }
     bytes.resize(done);
     return bytes;
@@ -95,7 +100,7 @@ constexpr DWORD kNotOrdinary =
 } // namespace
 
 std::vector<std::wstring> ReadTextLines(const std::wstring &path) {
-    const std::string bytes = ReadBytes(path, 0x7FFFFFFF);
+    const std::string bytes = ReadBytes(path, 0x7FFFFFFF, false);
     // CR and LF never occur inside a double-byte character, so the bytes split safely.
     std::vector<std::wstring> lines;
     const std::string_view all(bytes);
@@ -108,6 +113,31 @@ std::vector<std::wstring> ReadTextLines(const std::wstring &path) {
         if (start < all.size() && all[start] == '\n') ++start;
     }
     return lines;
+}
+
+std::wstring ReadTextWithLineEnds(const std::wstring &path, uint64_t maxBytes, size_t maxLines) {
+    try {
+        std::string text;
+        {
+            const std::string bytes = ReadBytes(path, maxBytes, true);
+            // A lone CR gains its LF, and a last line without an end gets CR LF.
+            const size_t crs = size_t(std::count(bytes.begin(), bytes.end(), '\r'));
+            const bool lastEnded = bytes.empty() || bytes.back() == '\r' || bytes.ends_with("\r\n");
+            if (crs + !lastEnded > maxLines) throw RuntimeError(kOutOfMemory);
+            text.reserve(bytes.size() + crs + 2);
+            for (size_t i = 0; i < bytes.size(); ++i) {
+                text += bytes[i];
+                if (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n'))
+                    text += '\n';
+            }
+            if (!lastEnded) text += "\r\n";
+        }
+        return FromAnsi(text);
+    } catch (const std::bad_alloc &) {
+        throw RuntimeError(kOutOfMemory);
+    } catch (const std::length_error &) {
+        throw RuntimeError(kOutOfMemory);
+    }
 }
 
 void WriteWholeFile(const std::wstring &path, std::string_view bytes) {
