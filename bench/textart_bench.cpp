@@ -1,6 +1,7 @@
 // Times the text art of a 4000 x 3000 picture into the program's editor: cells a second for
 // the grid (Point, threshold, append and a yield per cell), the time from the last cell to
 // the filled editor painted on screen, and the longest gap between two real message pumps.
+#include "bench_support.h"
 #include "data_ini.h"
 #include "form1.h"
 #include "form8.h"
@@ -17,33 +18,17 @@ using namespace mirolt;
 
 namespace {
 
-double Now() {
-    static LARGE_INTEGER f = [] {
-        LARGE_INTEGER v;
-        QueryPerformanceFrequency(&v);
-        return v;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) / double(f.QuadPart);
-}
-
 // Answers every box at once; "完了" comes once the editor holds the text, which it is made
 // to paint first.
-class AutoPrompts final : public platform::Prompts {
+class AutoPrompts final : public bench::OkPrompts {
   public:
     int MsgBox(const std::wstring &text, int, const std::wstring &) override {
         if (text == L"完了" && forms::Form8.IsLoaded()) {
             UpdateWindow(forms::Form8->Text1.Hwnd());
-            done = Now();
+            done = bench::Now();
         }
         return platform::vbOK;
     }
-    std::optional<platform::FileDialogResult>
-    FileDialog(const platform::FileDialogRequest &) override {
-        return std::nullopt;
-    }
-    platform::MenuItem *PopupMenu(platform::MenuItem &) override { return nullptr; }
     double done = 0;
 };
 
@@ -87,9 +72,9 @@ int main() {
     double firstCell = 0, lastRow = 0;
     platform::SetYieldHook([&] {
         if (++yields == 1) [[unlikely]]
-            firstCell = Now();
+            firstCell = bench::Now();
         else if (yields == kYields) [[unlikely]]
-            lastRow = Now();
+            lastRow = bench::Now();
     });
     double bestRate = 0, bestHandOver = 1e9, gapMs = 0;
     for (int run = 0; run < 3; ++run) {

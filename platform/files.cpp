@@ -2,13 +2,15 @@
 
 #include "ansi.h"
 #include "handles.h"
+#include "runtime.h"
 #include "vb_error.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <memory>
-#include <string_view>
+#include <new>
+#include <stdexcept>
 
 namespace mirolt::platform {
 namespace {
@@ -34,13 +36,57 @@ namespace {
     }
 }
 
-unique_hfile Open(const std::wstring &path, bool write) {
+unique_hfile OpenToRead(const std::wstring &path) {
     if (path.empty()) throw RuntimeError(kPathFileAccessError);
-    HANDLE h = CreateFileW(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ,
-                           FILE_SHARE_READ | (write ? 0 : FILE_SHARE_WRITE), nullptr,
-                           write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) RaiseFileError(GetLastError());
     return unique_hfile(h);
+}
+
+constexpr size_t kBlockBytes = size_t(64) << 10;
+std::optional<uint64_t> g_failWritesAfter;
+
+// The bytes of a file of at most `maxBytes` (a larger one raises 7 before anything is
+// read), in blocks, as far as the file reached when it was opened; with a yield after each
+// block when asked.
+std::string ReadBytes(const std::wstring &path, uint64_t maxBytes, bool yield) {
+    unique_hfile file = OpenToRead(path);
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size)) RaiseFileError(GetLastError());
+    if (uint64_t(size.QuadPart) > maxBytes) throw RuntimeError(kOutOfMemory);
+    std::string bytes(size_t(size.QuadPart), '\0');
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD want = DWORD(std::min(bytes.size() - done, kBlockBytes));
+        DWORD got = 0;
+        if (!ReadFile(file.get(), bytes.data() + done, want, &got, nullptr))
+            RaiseFileError(GetLastError());
+        if (got == 0) break; // the file shrank meanwhile
+        done += got;
+        if (yield) DoEvents();
+    }
+    bytes.resize(done);
+    return bytes;
+}
+
+// Creates a new file beside `path` (same folder, so that renaming it over `path` is one
+// step) under a name no file has yet; `name` receives it. The name grows with the path: no
+// fixed buffer to overrun.
+unique_hfile CreateBeside(const std::wstring &path, std::wstring &name) {
+    static uint32_t serial = 0;
+    const size_t slash = path.find_last_of(L"\\/:");
+    const std::wstring folder = slash == std::wstring::npos ? L"" : path.substr(0, slash + 1);
+    for (int attempt = 0;; ++attempt) {
+        name = folder + L"~mrt" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+               std::to_wstring(++serial) + L".tmp";
+        HANDLE h = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) return unique_hfile(h);
+        const DWORD error = GetLastError();
+        if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt == 100)
+            RaiseFileError(error);
+    }
 }
 
 struct FindCloser {
@@ -54,21 +100,7 @@ constexpr DWORD kNotOrdinary =
 } // namespace
 
 std::vector<std::wstring> ReadTextLines(const std::wstring &path) {
-    unique_hfile file = Open(path, false);
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size)) RaiseFileError(GetLastError());
-    if (size.QuadPart > 0x7FFFFFFF) throw RuntimeError(kOutOfMemory);
-    std::string bytes(size_t(size.QuadPart), '\0');
-    size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD got = 0;
-        if (!ReadFile(file.get(), bytes.data() + done, DWORD(bytes.size() - done), &got, nullptr))
-            RaiseFileError(GetLastError());
-        if (got == 0) break; // the file shrank meanwhile
-        done += got;
-    }
-    bytes.resize(done);
-
+    const std::string bytes = ReadBytes(path, 0x7FFFFFFF, false);
     // CR and LF never occur inside a double-byte character, so the bytes split safely.
     std::vector<std::wstring> lines;
     const std::string_view all(bytes);
@@ -83,17 +115,70 @@ std::vector<std::wstring> ReadTextLines(const std::wstring &path) {
     return lines;
 }
 
-void WriteTextFile(const std::wstring &path, const std::wstring &text) {
-    unique_hfile file = Open(path, true);
-    const std::string bytes = ToAnsi(text);
+std::wstring ReadTextWithLineEnds(const std::wstring &path, uint64_t maxBytes, size_t maxLines) {
+    try {
+        std::string text;
+        {
+            const std::string bytes = ReadBytes(path, maxBytes, true);
+            // A lone CR gains its LF, and a last line without an end gets CR LF.
+            const size_t crs = size_t(std::count(bytes.begin(), bytes.end(), '\r'));
+            const bool lastEnded = bytes.empty() || bytes.back() == '\r' || bytes.ends_with("\r\n");
+            if (crs + !lastEnded > maxLines) throw RuntimeError(kOutOfMemory);
+            text.reserve(bytes.size() + crs + 2);
+            for (size_t i = 0; i < bytes.size(); ++i) {
+                text += bytes[i];
+                if (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n'))
+                    text += '\n';
+            }
+            if (!lastEnded) text += "\r\n";
+        }
+        return FromAnsi(text);
+    } catch (const std::bad_alloc &) {
+        throw RuntimeError(kOutOfMemory);
+    } catch (const std::length_error &) {
+        throw RuntimeError(kOutOfMemory);
+    }
+}
+
+void WriteWholeFile(const std::wstring &path, std::string_view bytes) {
+    if (path.empty()) throw RuntimeError(kPathFileAccessError);
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        throw RuntimeError(kPathFileAccessError);
+    std::wstring temp;
+    unique_hfile file = CreateBeside(path, temp);
+    DWORD error = ERROR_SUCCESS;
     size_t done = 0;
-    while (done < bytes.size()) {
-        const DWORD chunk = DWORD(std::min<size_t>(bytes.size() - done, 1u << 30));
+    while (done < bytes.size() && error == ERROR_SUCCESS) {
+        size_t chunk = std::min<size_t>(bytes.size() - done, kBlockBytes);
+        if (g_failWritesAfter) chunk = std::min<size_t>(chunk, *g_failWritesAfter - done);
         DWORD put = 0;
-        if (!WriteFile(file.get(), bytes.data() + done, chunk, &put, nullptr) || put == 0)
-            RaiseFileError(GetLastError());
+        if (chunk == 0)
+            error = ERROR_DISK_FULL;
+        else if (!WriteFile(file.get(), bytes.data() + done, DWORD(chunk), &put, nullptr))
+            error = GetLastError();
+        else if (put == 0)
+            error = ERROR_DISK_FULL;
         done += put;
     }
+    if (error == ERROR_SUCCESS && !FlushFileBuffers(file.get())) error = GetLastError();
+    file.reset();
+    if (error == ERROR_SUCCESS && !MoveFileExW(temp.c_str(), path.c_str(),
+                                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = GetLastError();
+    if (error != ERROR_SUCCESS) {
+        DeleteFileW(temp.c_str());
+        RaiseFileError(error);
+    }
+}
+
+void WriteTextFile(const std::wstring &path, const std::wstring &text) {
+    WriteWholeFile(path, ToAnsi(text));
+}
+
+void FailWritesAfterForTesting(std::optional<uint64_t> bytes) {
+    g_failWritesAfter = bytes;
 }
 
 std::vector<std::wstring> ListFiles(const std::wstring &pattern) {

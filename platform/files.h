@@ -2,7 +2,10 @@
 // Sequential ANSI text files and directory look-ups, with the classic run-time errors: a
 // missing file raises 53, a missing folder 76, a folder or a file without access 75, a full
 // disk 61.
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace mirolt::platform {
@@ -12,8 +15,26 @@ namespace mirolt::platform {
 // counts; an empty file has no lines.
 std::vector<std::wstring> ReadTextLines(const std::wstring &path);
 
-// Creates the file, or empties it, and writes `text` in the ANSI code page, nothing added.
+// The lines of a text file (as ReadTextLines splits them) each followed by CR LF, as one
+// text: an empty file gives an empty text. A file of more than `maxBytes` bytes raises 7
+// before anything is read, one of more than `maxLines` lines before its text is made. The
+// file is read in blocks with a yield after each, so that the windows keep answering, and
+// only as far as it reached when it was opened: what is added meanwhile is not read. A text
+// that does not fit in memory raises 7.
+std::wstring ReadTextWithLineEnds(const std::wstring &path, uint64_t maxBytes, size_t maxLines);
+
+// Puts a file holding exactly `bytes` in place of `path`: written beside it under a name of
+// its own, flushed, and only then renamed over it, so that a failure at any step (a full
+// disk, a folder without access) raises its error and leaves an existing file as it was. A
+// read-only file or a folder at `path` is not replaced (75).
+void WriteWholeFile(const std::wstring &path, std::string_view bytes);
+
+// Writes `text` in the ANSI code page as the whole file, nothing added (WriteWholeFile).
 void WriteTextFile(const std::wstring &path, const std::wstring &text);
+
+// For tests: whole-file writes fail with a full disk once this many bytes have gone into
+// the file; nothing: they do not fail.
+void FailWritesAfterForTesting(std::optional<uint64_t> bytes);
 
 // The names of the ordinary files (no folders, no hidden or system files) that `pattern`
 // matches (a path whose last part may hold * and ?), in the system's listing order. A folder

@@ -39,6 +39,10 @@ std::wstring TextBox::Text() const {
     return text;
 }
 
+size_t TextBox::TextLength() const {
+    return size_t(GetWindowTextLengthW(hwnd_));
+}
+
 void TextBox::SetText(const std::wstring &text) {
     if (text == Text()) return;
     // The box tells of a change by code in some styles and not in others: say it once here.

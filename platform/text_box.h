@@ -25,6 +25,8 @@ class TextBox : public Control {
     TextBox(Container &parent, std::wstring name, const Design &design);
 
     std::wstring Text() const;
+    // The text's length in characters, without copying it.
+    size_t TextLength() const;
     // A different text replaces the old one and raises Change once; an equal one does nothing.
     void SetText(const std::wstring &text);
     bool Locked() const { return locked_; }

@@ -6,6 +6,7 @@
 #include "prompts.h"
 #include "vb_error.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cwchar>
 #include <optional>
@@ -115,26 +116,32 @@ void Form8::Save_Click() {
     }
 }
 
-// The dialog's outcome is not looked at: a cancel reads the file named before.
+// The dialog's outcome is not looked at: a cancel reads the file named before. A file too
+// large for the box, or one whose text does not fit in memory, cannot be opened. The read
+// yields: if meanwhile the window was closed, the open ends there.
 void Form8::TextOpen_Click() {
     CommonDialog1.ShowOpen();
-    std::wstring text;
     try {
-        const std::vector<std::wstring> lines = platform::ReadTextLines(CommonDialog1.FileName);
-        size_t size = 0;
-        for (const std::wstring &line : lines)
-            size += line.size() + 2;
-        text.reserve(size);
-        for (const std::wstring &line : lines) {
-            text += line;
-            text += L"\r\n";
+        const std::wstring text = platform::ReadTextWithLineEnds(
+            CommonDialog1.FileName, kMaxTextFileBytes, kMaxTextFileLines);
+        if (!StillLoaded()) return;
+        const std::wstring before = Text1.Text();
+        Text1.SetText(L"");
+        Text1.SetText(text);
+        // The box ends a text at a NUL; short of that, it ran out of memory.
+        if (Text1.TextLength() != std::min(text.find(L'\0'), text.size())) {
+            Text1.SetText(before);
+            throw RuntimeError(kOutOfMemory);
         }
-    } catch (const RuntimeError &) {
-        platform::MsgBox(L"開けない！");
         return;
+    } catch (const RuntimeError &) {
+    } catch (const std::bad_alloc &) {
     }
-    Text1.SetText(L"");
-    Text1.SetText(text);
+    if (StillLoaded()) platform::MsgBox(L"開けない！");
+}
+
+bool Form8::StillLoaded() const {
+    return forms::Form8.IsLoaded() && &forms::Form8.Get() == this;
 }
 
 } // namespace mirolt::app

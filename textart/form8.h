@@ -28,9 +28,17 @@ class Form8 : public platform::Form {
   protected:
     void Form_Load() override;
     void Form_Resize() override;
+
+  private:
+    bool StillLoaded() const;
 };
 
 inline constexpr const wchar_t *kTextFilter = L"Textファイル(*.txt)|*.txt|";
+// The largest text file the editor opens, in bytes and in lines: Wine's text box takes a
+// second or two to take a text this large as one line, or this many short lines; far more
+// freezes the window for minutes and takes gigabytes (README).
+inline constexpr uint64_t kMaxTextFileBytes = uint64_t(1) << 20;
+inline constexpr size_t kMaxTextFileLines = 32768;
 
 } // namespace mirolt::app
 

@@ -78,6 +78,17 @@ TEST(TextFiles, LinesEndAtCrLfOrLoneCrInShiftJis) {
     test::WriteBytes(path, "\r\n");
     EXPECT_EQ(ReadTextLines(path), std::vector<std::wstring>{L""});
 
+    // The editor's reading: the same lines, each followed by CR LF.
+    for (const std::string &bytes :
+         {std::string(), std::string("\r\n"), std::string("a\r"), std::string("a\n"),
+          std::string("\r\rb\r\n\nc"), ShiftJis(L"一行目\r\n二\n行\r\r\n最後")}) {
+        test::WriteBytes(path, bytes);
+        std::wstring joined;
+        for (const std::wstring &line : ReadTextLines(path))
+            joined += line + L"\r\n";
+        EXPECT_EQ(ReadTextWithLineEnds(path, 100, 100), joined);
+    }
+
     WriteTextFile(path, L"表示\r\nｶﾅ\n");
     EXPECT_EQ(test::ReadBytes(path), ShiftJis(L"表示\r\nｶﾅ\n"));
     WriteTextFile(path, L"");

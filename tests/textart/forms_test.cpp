@@ -1,6 +1,7 @@
 #include "filters_fixture.h"
 
 #include "data_ini.h"
+#include "files.h"
 #include "form10.h"
 #include "form7.h"
 #include "form8.h"
@@ -281,19 +282,92 @@ TEST_F(TextArtTest, EditorKeepsItsLineRulesBothWays) {
     e.Save_Click();
     EXPECT_TRUE(prompts.Messages().empty());
 
-    // A 10 MB file comes in whole.
-    std::string big;
-    for (int i = 0; big.size() < 10'000'000; ++i)
-        big += std::string(98, char('a' + i % 26)) + "\r\n";
-    test::WriteBytes(path, big);
-    prompts.ChooseFile(path);
-    e.TextOpen_Click();
-    EXPECT_EQ(e.Text1.Text().size(), big.size());
-
     // Text art of a 4000 x 3000 picture fits.
     const std::wstring large(480000, L'鬱');
     e.Text1.SetText(large);
     EXPECT_EQ(e.Text1.Text().size(), large.size());
     e.End_Click();
     EXPECT_FALSE(e.Visible());
+}
+
+TEST_F(TextArtTest, EditorOpensFilesUpToItsLimitsAndOnlyWhatWasThereWhenOpened) {
+    app::Form8 &e = forms::Form8.Get();
+    prompts.seen.clear();
+    const std::wstring path = ini.File(L"big.txt");
+    auto open = [&](const std::string &bytes) {
+        test::WriteBytes(path, bytes);
+        prompts.ChooseFile(path);
+        e.TextOpen_Click();
+    };
+    // Lines of 80 up to the last byte allowed, the last line without its end.
+    std::string limit;
+    for (int i = 0; limit.size() + 82 <= app::kMaxTextFileBytes; ++i)
+        limit += std::string(80, char('a' + i % 26)) + "\r\n";
+    limit += std::string(app::kMaxTextFileBytes - limit.size(), 'z');
+    open(limit);
+    EXPECT_EQ(e.Text1.TextLength(), limit.size() + 2);
+    EXPECT_TRUE(prompts.Messages().empty());
+    open(limit + "z");
+    EXPECT_EQ(Boxes(L"開けない！"), 1);
+    EXPECT_EQ(e.Text1.TextLength(), limit.size() + 2);
+
+    std::string lines;
+    for (size_t i = 0; i < app::kMaxTextFileLines; ++i)
+        lines += "\r\n";
+    open(lines);
+    EXPECT_EQ(e.Text1.TextLength(), lines.size());
+    open(lines + "x"); // one line more, without its end
+    EXPECT_EQ(Boxes(L"開けない！"), 1);
+    EXPECT_EQ(e.Text1.TextLength(), lines.size());
+
+    // The file grows past the limit while it is read: what it held when opened comes in.
+    const std::string start(300'000, 'a');
+    int yields = 0;
+    platform::SetYieldHook([&] {
+        if (++yields != 1) return;
+        HANDLE f = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
+        const std::string more(2 * app::kMaxTextFileBytes, 'b');
+        DWORD put = 0;
+        WriteFile(f, more.data(), DWORD(more.size()), &put, nullptr);
+        CloseHandle(f);
+    });
+    open(start);
+    platform::SetYieldHook({});
+    EXPECT_GT(yields, 1);
+    EXPECT_EQ(test::ReadBytes(path).size(), start.size() + 2 * app::kMaxTextFileBytes);
+    EXPECT_EQ(e.Text1.Text(), std::wstring(start.size(), L'a') + L"\r\n");
+    EXPECT_TRUE(prompts.Messages().empty());
+
+    // Closed while it reads: the open ends there, without a word and without filling the
+    // window on its way out.
+    platform::SetYieldHook([] {
+        if (forms::Form8.IsLoaded()) forms::Form8->Close();
+    });
+    open(std::string(100'000, 'c'));
+    platform::SetYieldHook({});
+    EXPECT_FALSE(forms::Form8.IsLoaded());
+    EXPECT_TRUE(prompts.Messages().empty());
+    EXPECT_EQ(e.Text1.TextLength(), start.size() + 2);
+}
+
+TEST_F(TextArtTest, EditorSaveThatFailsPartWayLeavesTheOldFileWithoutAWord) {
+    app::Form8 &e = forms::Form8.Get();
+    prompts.seen.clear();
+    test::TempFolder dir;
+    const std::wstring path = dir.File(L"old.txt");
+    test::WriteBytes(path, "old contents\n");
+    e.Text1.SetText(std::wstring(200'000, L'鬱'));
+    platform::FailWritesAfterForTesting(40960);
+    prompts.ChooseFile(path);
+    e.Save_Click();
+    platform::FailWritesAfterForTesting(std::nullopt);
+    EXPECT_TRUE(prompts.Messages().empty());
+    EXPECT_EQ(test::ReadBytes(path), "old contents\n");
+    EXPECT_EQ(platform::ListFiles(dir.File(L"*")), std::vector<std::wstring>{L"old.txt"});
+
+    prompts.ChooseFile(path);
+    e.Save_Click();
+    EXPECT_EQ(test::ReadBytes(path), Cp932(std::wstring(200'000, L'鬱') + L"\r\n"));
+    EXPECT_EQ(platform::ListFiles(dir.File(L"*")), std::vector<std::wstring>{L"old.txt"});
 }
