@@ -528,6 +528,11 @@ void Form::Close() {
 
 void Form::Show() {
     FinishDesign();
+    if (Visible()) { // shown already: it comes to the front and takes the keyboard
+        BringWindowToTop(hwnd_);
+        SetForegroundWindow(hwnd_);
+        return;
+    }
     const bool first = !shownOnce_;
     shownOnce_ = true;
     ShowWindow(hwnd_, SW_SHOW);

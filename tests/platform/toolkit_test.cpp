@@ -212,6 +212,23 @@ TEST_F(ToolkitTest, EnterPressesThePushButtonWithTheFocusElseTheDefaultOne) {
     EXPECT_FALSE(looksDefault(s.OK));
 }
 
+// Showing a form that is shown already brings it up from behind another.
+TEST_F(ToolkitTest, ShowingAShownFormActivatesIt) {
+    FormInstance<Sample> other;
+    other.Show();
+    PumpMessages();
+    ASSERT_EQ(GetActiveWindow(), other->Hwnd());
+    sample.Show();
+    PumpMessages();
+    EXPECT_EQ(GetActiveWindow(), S().Hwnd());
+    EXPECT_EQ(GetForegroundWindow(), S().Hwnd());
+    HWND top = GetTopWindow(nullptr);
+    while (top && top != S().Hwnd() && top != other->Hwnd())
+        top = GetWindow(top, GW_HWNDNEXT);
+    EXPECT_EQ(top, S().Hwnd()) << "still behind";
+    other.Discard();
+}
+
 TEST_F(ToolkitTest, ControlArrayEventsCarryTheMembersIndex) {
     Sample &s = S();
     s.Cells(2).SetText(L"x");
