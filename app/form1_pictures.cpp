@@ -99,9 +99,11 @@ void Form1::Clip_Click() {
 }
 
 void Form1::Idou_Click() {
+    // Only Yes moves: the box closed by Esc or its close button answers Cancel, and the
+    // source a move replaces is gone for good.
     if (platform::MsgBox(L"ピクチャを移動してよろしいですか?",
                          platform::vbYesNo + platform::vbInformation,
-                         L"ピクチャの移動") == platform::vbNo)
+                         L"ピクチャの移動") != platform::vbYes)
         return;
     Picture1.SetPicture(Picture2.Image());
     Picture2.Cls();

@@ -34,6 +34,35 @@ bool CommandButton::OnNotify(UINT msg, WPARAM wp, LPARAM, LRESULT &result) {
     return true;
 }
 
+void CommandButton::ShowAsDefault(bool on) {
+    const LONG want = on ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    if ((GetWindowLongW(hwnd_, GWL_STYLE) & BS_TYPEMASK) != want)
+        CallBaseProc(BM_SETSTYLE, WPARAM(want), TRUE);
+}
+
+LRESULT CommandButton::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    Form &form = parent_.OwnerForm();
+    switch (msg) {
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: {
+        const LRESULT result = CallBaseProc(msg, wp, lp);
+        const HWND focus = msg == WM_SETFOCUS ? hwnd_ : reinterpret_cast<HWND>(wp);
+        // Focus gone to another window (a message box, another form) keeps the looks.
+        if (!focus || GetAncestor(focus, GA_ROOT) == form.Hwnd()) form.ShowDefaultLook(focus);
+        return result;
+    }
+    case BM_SETSTYLE: {
+        // The system's dialog keyboard handling restyles buttons as it moves the focus, by
+        // a rule of its own: the look stays the one the focus gives.
+        const bool on = form.HasDefaultLook(*this, GetFocus());
+        const WPARAM type = on ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+        return CallBaseProc(msg, (wp & ~WPARAM(BS_TYPEMASK)) | type, lp);
+    }
+    default:
+        return CallBaseProc(msg, wp, lp);
+    }
+}
+
 // ---- CheckBox ----
 
 CheckBox::CheckBox(Container &parent, std::wstring name, const Design &d)

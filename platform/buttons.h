@@ -32,6 +32,12 @@ class CommandButton : public Control {
     };
     void ForwardEvents(Indexed &to, int index) { ForwardIndexed(Click, to.Click, index); }
     bool OnNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT &result) override;
+    bool IsPushButton() const override { return true; }
+    void ShowAsDefault(bool on) override;
+
+  protected:
+    // The default look follows the focus (Form::HasDefaultLook), however the focus moved.
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 };
 
 class CheckBox : public Control {

@@ -368,11 +368,38 @@ void Form::ForgetButton(Control *button) {
     if (cancel_ == button) cancel_ = nullptr;
 }
 
+Control *Form::ControlOf(HWND hwnd) const {
+    for (auto &[id, control] : controls_)
+        if (control->Hwnd() == hwnd) return control;
+    return nullptr;
+}
+
 Control *Form::ActiveControl() const {
     for (HWND w = GetFocus(); w && w != hwnd_; w = GetParent(w))
-        for (auto &[id, control] : controls_)
-            if (control->Hwnd() == w) return control;
+        if (Control *control = ControlOf(w)) return control;
     return nullptr;
+}
+
+bool Form::HasDefaultLook(const Control &button, HWND focus) const {
+    if (button.Hwnd() == focus) return true;
+    const Control *focused = focus ? ControlOf(focus) : nullptr;
+    return &button == default_ && !(focused && focused->IsPushButton());
+}
+
+void Form::ShowDefaultLook(HWND focus) {
+    for (auto &[id, control] : controls_)
+        if (control->IsPushButton()) control->ShowAsDefault(HasDefaultLook(*control, focus));
+}
+
+void Form::NoteDisabling(HWND control) {
+    const HWND focus = GetFocus();
+    if (focus && (focus == control || IsChild(control, focus))) lastFocus_ = control;
+}
+
+void Form::NoteEnabled(HWND control) {
+    if (control != lastFocus_) return;
+    const HWND focus = GetFocus();
+    if (GetActiveWindow() == hwnd_ && (!focus || focus == hwnd_)) ::SetFocus(control);
 }
 
 // As if the button had been clicked.
@@ -501,6 +528,11 @@ void Form::Close() {
 
 void Form::Show() {
     FinishDesign();
+    if (Visible()) { // shown already: it comes to the front and takes the keyboard
+        BringWindowToTop(hwnd_);
+        SetForegroundWindow(hwnd_);
+        return;
+    }
     const bool first = !shownOnce_;
     shownOnce_ = true;
     ShowWindow(hwnd_, SW_SHOW);
@@ -732,7 +764,10 @@ void Control::SetVisible(bool visible) {
 void Control::SetEnabled(bool enabled) {
     enabled_ = enabled;
     if (!hwnd_) return InvalidateInParent();
+    Form &form = parent_.OwnerForm();
+    if (!enabled) form.NoteDisabling(hwnd_); // the system takes the focus away
     EnableWindow(hwnd_, enabled);
+    if (enabled) form.NoteEnabled(hwnd_);
 }
 
 void Control::ApplyFont() {

@@ -167,6 +167,17 @@ class Form : public Container, public MenuHost, public WindowTarget {
     // The control that has the keyboard focus in this form, or null.
     Control *ActiveControl() const;
 
+    // The default look, as in classic dialogs: the push button that has the focus shows it
+    // (Enter presses it); with the focus anywhere else, the designed default button does.
+    bool HasDefaultLook(const Control &button, HWND focus) const;
+    // Gives every push button of the form its look for the focus at `focus`.
+    void ShowDefaultLook(HWND focus);
+    // A control with the focus that is disabled gets the focus back when it is enabled
+    // again, if the form has no other by then: at once while the form is active, else at
+    // its next activation.
+    void NoteDisabling(HWND control);
+    void NoteEnabled(HWND control);
+
     // Shows a hidden top-level menu as a pop-up at the mouse pointer, and runs the chosen item.
     void PopupMenu(MenuItem &menu);
 
@@ -209,6 +220,7 @@ class Form : public Container, public MenuHost, public WindowTarget {
     void PressButton(Control *button);
     void FocusNext(HWND from, bool previous);
     void RestoreFocus();
+    Control *ControlOf(HWND hwnd) const;
 
     FormDesign design_;
     int32_t backColor_ = design_.backColor;
@@ -221,7 +233,7 @@ class Form : public Container, public MenuHost, public WindowTarget {
     int nextControlId_ = 100; // below the menus' identifiers, above IDOK and IDCANCEL
     Control *default_ = nullptr;
     Control *cancel_ = nullptr;
-    HWND lastFocus_ = nullptr;
+    HWND lastFocus_ = nullptr; // the focus when the form was left, or disabled under it
 };
 
 // An error raised while a window handles a message that the system sent it cannot unwind
@@ -335,6 +347,9 @@ class Control : public WindowTarget {
     virtual void ParentResized() {}
     // Whether this control takes part in arrow-key groups of option buttons.
     virtual bool IsOptionButton() const { return false; }
+    // Push buttons take the default look (ShowAsDefault) from their form.
+    virtual bool IsPushButton() const { return false; }
+    virtual void ShowAsDefault(bool /*on*/) {}
 
   protected:
     // Creates the window at the designed place, with the design's common properties:

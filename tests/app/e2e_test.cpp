@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 
 using namespace mirolt::test;
@@ -238,6 +239,14 @@ UINT MenuId(HMENU menu, const std::wstring &caption) {
     return 0;
 }
 
+// The command of a main-window menu item. Wine does not show another process's menus;
+// the items are numbered from 1000 in the order the main window declares them, the
+// `declared`-th (0-based) among them.
+UINT MenuCommand(HWND main, const std::wstring &caption, UINT declared) {
+    const UINT id = MenuId(GetMenu(main), caption);
+    return id ? id : 1000 + declared;
+}
+
 struct ChildSearch {
     std::wstring text;
     HWND found = nullptr;
@@ -284,11 +293,7 @@ TEST(EndToEnd, SavesTheResultAsJpegThroughTheDialog) {
     } reaper{pi.hProcess};
     HWND main = WaitForWindow(L"Mirolt", pi.dwProcessId, 30000);
     ASSERT_NE(main, nullptr);
-    // Wine does not show another process's menus; the items are numbered from 1000 in the
-    // order the main window declares them, "画像をJPEG形式で保存" the sixth.
-    UINT save = MenuId(GetMenu(main), L"画像をJPEG形式で保存");
-    if (save == 0) save = 1005;
-    PostMessageW(main, WM_COMMAND, save, 0);
+    PostMessageW(main, WM_COMMAND, MenuCommand(main, L"画像をJPEG形式で保存", 5), 0);
 
     HWND dialog = WaitForWindow(L"ファイルをJPGで保存する", pi.dwProcessId, 10000);
     ASSERT_NE(dialog, nullptr);
@@ -312,4 +317,104 @@ TEST(EndToEnd, SavesTheResultAsJpegThroughTheDialog) {
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForSingleObject(pi.hProcess, 20000), WAIT_OBJECT_0);
     CloseHandle(pi.hThread);
+}
+
+namespace {
+
+// Waits until `box` is gone; false if it stays.
+bool WaitGone(HWND box) {
+    for (int i = 0; i < 200 && IsWindow(box); ++i)
+        Sleep(100);
+    return !IsWindow(box);
+}
+
+// Once the program answers, the handler that was running has returned.
+void Settle(HWND main) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &ignored);
+}
+
+// Whether the view shows `want` at (50, 50) within a few seconds: what a closed box
+// covered is painted again at the program's pace.
+bool Shows(HWND view, const std::function<bool(COLORREF)> &want) {
+    for (int i = 0; i < 100; ++i, Sleep(100))
+        if (want(ScreenPixel(view, 50, 50))) return true;
+    return false;
+}
+
+// The move question, asked through the menu item; null when it does not come.
+HWND AskMove(HWND main, DWORD pid) {
+    PostMessageW(main, WM_COMMAND, MenuCommand(main, L"ピクチャの移動", 26), 0);
+    return WaitForWindow(L"ピクチャの移動", pid, 20000);
+}
+
+} // namespace
+
+// Only Yes moves the result into the source: Esc and the title-bar close change nothing,
+// and the move item stays enabled.
+TEST(EndToEnd, TheMoveQuestionClosedWithoutYesMovesNothing) {
+    TempFolder dir;
+    const std::wstring path = dir.File(L"tiles.bmp");
+    WriteBmp(path, 200, 200, Tile);
+    Program program(path);
+    ASSERT_TRUE(program.Started());
+    HWND main = WaitForWindow(L"Mirolt", program.Id(), 30000);
+    ASSERT_NE(main, nullptr);
+    HWND source = SourceView(main);
+    HWND result = FindWindowExW(FindWindowExW(main, nullptr, nullptr, L"Picture4"), nullptr,
+                                nullptr, L"Picture3");
+    ASSERT_TRUE(source && result);
+    const auto red = [](COLORREF c) { return c == RGB(255, 0, 0); };
+    const auto grey = [](COLORREF c) {
+        return GetRValue(c) == GetGValue(c) && GetGValue(c) == GetBValue(c);
+    };
+    ASSERT_TRUE(Shows(source, red)) << "the picture never appeared";
+
+    // A grey result, published.
+    PostMessageW(main, WM_COMMAND, MenuCommand(main, L"グレースケール", 11), 0);
+    HWND done = WaitForMessageBox(program.Id(), 30000);
+    ASSERT_NE(done, nullptr) << "the filter did not finish";
+    PostMessageW(done, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitGone(done));
+    Settle(main);
+    ASSERT_TRUE(IsWindowVisible(result));
+
+    const auto unchanged = [&] {
+        Settle(main);
+        EXPECT_TRUE(IsWindowVisible(result)) << "the result was taken";
+        EXPECT_TRUE(Shows(source, red)) << "the source was replaced";
+    };
+    // Esc, typed into the box.
+    HWND box = AskMove(main, program.Id());
+    ASSERT_NE(box, nullptr);
+    HWND yes = GetDlgItem(box, IDYES);
+    PostMessageW(yes, WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageW(yes, WM_KEYUP, VK_ESCAPE, LPARAM(0xC0000001));
+    ASSERT_TRUE(WaitGone(box));
+    unchanged();
+    // The title-bar close, as a click on it and as the close message.
+    for (const auto &close :
+         {std::pair<UINT, WPARAM>{WM_SYSCOMMAND, SC_CLOSE}, std::pair<UINT, WPARAM>{WM_CLOSE, 0}}) {
+        box = AskMove(main, program.Id());
+        ASSERT_NE(box, nullptr);
+        PostMessageW(box, close.first, close.second, 0);
+        ASSERT_TRUE(WaitGone(box));
+        unchanged();
+    }
+
+    // The move item is still enabled: chosen from the menu bar by the keyboard (F10, four
+    // to the right), it asks again, and Yes moves the grey result into the source.
+    PostMessageW(main, WM_SYSKEYDOWN, VK_F10, 1);
+    PostMessageW(main, WM_SYSKEYUP, VK_F10, LPARAM(0xC0000001));
+    for (int i = 0; i < 4; ++i)
+        PostMessageW(main, WM_KEYDOWN, VK_RIGHT, 1);
+    PostMessageW(main, WM_KEYDOWN, VK_RETURN, 1);
+    box = WaitForWindow(L"ピクチャの移動", program.Id(), 20000);
+    ASSERT_NE(box, nullptr) << "the move item was disabled";
+    PostMessageW(box, WM_COMMAND, IDYES, 0);
+    ASSERT_TRUE(WaitGone(box));
+    Settle(main);
+    EXPECT_FALSE(IsWindowVisible(result));
+    EXPECT_TRUE(Shows(source, grey)) << "Yes did not move the result";
+    EXPECT_EQ(program.Close(main), 0);
 }

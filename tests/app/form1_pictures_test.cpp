@@ -224,7 +224,7 @@ TEST_F(PicturesTest, ClipboardCopyOpenAndProbes) {
     EXPECT_EQ(ColorFromBgrx(copied.Bitmap()->Bits()[5]), 0x0000FF);
 }
 
-TEST_F(PicturesTest, MoveAskedYesAndNo) {
+TEST_F(PicturesTest, MoveAskedMovesOnlyOnYes) {
     app::Form1 &f = F();
     Open(MakeBmp(L"a.bmp", 30, 20));
     for (int y = 0; y < 20; ++y)
@@ -239,6 +239,11 @@ TEST_F(PicturesTest, MoveAskedYesAndNo) {
     EXPECT_EQ(prompts.seen.back().text, L"ピクチャを移動してよろしいですか?");
     EXPECT_EQ(prompts.seen.back().buttons, 68);
     EXPECT_EQ(prompts.seen.back().title, L"ピクチャの移動");
+    // Esc or the close button: nothing moves either.
+    prompts.AnswerMsgBox(vbCancel);
+    f.Idou_Click();
+    EXPECT_EQ(StateOf(f), kPublished);
+    EXPECT_EQ(f.Picture1.Point(5, 5), PatternColor(5, 5));
 
     prompts.AnswerMsgBox(vbYes);
     f.Picture3_DblClick();

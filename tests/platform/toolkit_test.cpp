@@ -4,6 +4,7 @@
 
 #include "errors.h"
 #include "fake_prompts.h"
+#include "keys.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -12,6 +13,9 @@
 
 using namespace mirolt;
 using namespace mirolt::platform;
+using test::PostKey;
+using test::PressKey;
+using test::WithShift;
 
 namespace {
 
@@ -122,26 +126,6 @@ class ToolkitTest : public ::testing::Test {
     }
     Sample &S() { return sample.Get(); }
 
-    // A key pressed and released in the window that has the focus, as the keyboard
-    // delivers it: through the queue and the message loop.
-    static void Post(UINT vk, bool system = false) {
-        HWND focus = GetFocus();
-        PostMessageW(focus, system ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, 1);
-        PostMessageW(focus, system ? WM_SYSKEYUP : WM_KEYUP, vk, LPARAM(0xC0000001));
-    }
-    static void Press(UINT vk) {
-        Post(vk);
-        PumpMessages();
-    }
-    static void WithShift(const std::function<void()> &keys) {
-        BYTE state[256];
-        GetKeyboardState(state);
-        state[VK_SHIFT] = 0x80;
-        SetKeyboardState(state);
-        keys();
-        state[VK_SHIFT] = 0;
-        SetKeyboardState(state);
-    }
     static HWND Focus() { return GetFocus(); }
 
     FormInstance<Sample> sample;
@@ -153,50 +137,89 @@ class ToolkitTest : public ::testing::Test {
 TEST_F(ToolkitTest, TabFollowsTheDesignedOrderAndEnterEscPressTheDesignatedButtons) {
     Sample &s = S();
     ASSERT_EQ(Focus(), s.Text1.Hwnd()); // the first in the focus order
-    Press(VK_TAB);
+    PressKey(VK_TAB);
     EXPECT_EQ(Focus(), s.Digits.Hwnd()); // into the frame
-    Press(VK_TAB);
+    PressKey(VK_TAB);
     EXPECT_EQ(Focus(), s.Memo.Hwnd());
-    WithShift([] { Press(VK_TAB); });
+    WithShift([] { PressKey(VK_TAB); });
     EXPECT_EQ(Focus(), s.Digits.Hwnd());
 
-    Press(VK_RETURN);
+    PressKey(VK_RETURN);
     EXPECT_EQ(s.ok, 1);
-    Press(VK_ESCAPE);
+    PressKey(VK_ESCAPE);
     EXPECT_EQ(s.cancel, 1);
     // A disabled default button is not pressed.
     s.OK.SetEnabled(false);
-    Press(VK_RETURN);
+    PressKey(VK_RETURN);
     EXPECT_EQ(s.ok, 1);
     s.OK.SetEnabled(true);
 
     // A multi-line box keeps Enter for a new line.
     s.Memo.SetFocus();
-    Press(VK_RETURN);
+    PressKey(VK_RETURN);
     EXPECT_EQ(s.ok, 1);
     EXPECT_EQ(s.Memo.Text(), L"\r\n");
 
     // Arrows move among the option buttons of one container, selecting as they go; Tab
     // reaches only the selected one.
     s.Option1(0).SetFocus();
-    Press(VK_DOWN);
+    PressKey(VK_DOWN);
     EXPECT_EQ(Focus(), s.Option1(1).Hwnd());
     EXPECT_TRUE(s.Option1(1).Value());
     EXPECT_FALSE(s.Option1(0).Value());
     s.Cells(2).SetFocus();
-    Press(VK_TAB);
+    PressKey(VK_TAB);
     EXPECT_EQ(Focus(), s.Option1(1).Hwnd());
-    Press(VK_TAB);
+    PressKey(VK_TAB);
     EXPECT_EQ(GetParent(Focus()), s.Combo1.Hwnd()); // its text part
 
     // The menus still take the keyboard: F10, Enter opens the first menu, Enter runs its
     // first item.
     s.Text1.SetFocus();
-    Post(VK_F10, true);
-    Post(VK_RETURN);
-    Post(VK_RETURN);
+    PostKey(VK_F10, true);
+    PostKey(VK_RETURN);
+    PostKey(VK_RETURN);
     PumpMessages();
     EXPECT_EQ(s.items, 1);
+}
+
+// As in classic dialogs: the push button with the focus shows the default look and takes
+// Enter, however it got the focus; elsewhere the designed default button has both.
+TEST_F(ToolkitTest, EnterPressesThePushButtonWithTheFocusElseTheDefaultOne) {
+    Sample &s = S();
+    const auto looksDefault = [](CommandButton &b) {
+        return (GetWindowLongW(b.Hwnd(), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+    };
+    ASSERT_TRUE(looksDefault(s.OK));
+    s.Cancel.SetFocus();
+    EXPECT_TRUE(looksDefault(s.Cancel));
+    EXPECT_FALSE(looksDefault(s.OK));
+    PressKey(VK_RETURN);
+    EXPECT_EQ(s.cancel, 1);
+    EXPECT_EQ(s.ok, 0);
+    PressKey(VK_TAB); // to a text box: the default button has it back
+    EXPECT_EQ(Focus(), s.Cells(0).Hwnd());
+    EXPECT_TRUE(looksDefault(s.OK));
+    EXPECT_FALSE(looksDefault(s.Cancel));
+    PressKey(VK_RETURN);
+    EXPECT_EQ(s.ok, 1);
+}
+
+// Showing a form that is shown already brings it up from behind another.
+TEST_F(ToolkitTest, ShowingAShownFormActivatesIt) {
+    FormInstance<Sample> other;
+    other.Show();
+    PumpMessages();
+    ASSERT_EQ(GetActiveWindow(), other->Hwnd());
+    sample.Show();
+    PumpMessages();
+    EXPECT_EQ(GetActiveWindow(), S().Hwnd());
+    EXPECT_EQ(GetForegroundWindow(), S().Hwnd());
+    HWND top = GetTopWindow(nullptr);
+    while (top && top != S().Hwnd() && top != other->Hwnd())
+        top = GetWindow(top, GW_HWNDNEXT);
+    EXPECT_EQ(top, S().Hwnd()) << "still behind";
+    other.Discard();
 }
 
 TEST_F(ToolkitTest, ControlArrayEventsCarryTheMembersIndex) {
@@ -219,7 +242,7 @@ TEST_F(ToolkitTest, TextBoxesDiscardWhatKeyPressRefusesAndHoldLongTexts) {
     Sample &s = S();
     s.Digits.SetFocus();
     for (UINT vk : {UINT('1'), UINT('A'), UINT('2'), UINT(VK_SPACE), UINT(VK_BACK), UINT('3')})
-        Press(vk);
+        PressKey(vk);
     EXPECT_EQ(s.Digits.Text(), L"13");
     // No length limit: a box like the editor's holds a text art of half a million characters.
     std::wstring art;
@@ -232,10 +255,10 @@ TEST_F(ToolkitTest, TextBoxesDiscardWhatKeyPressRefusesAndHoldLongTexts) {
 TEST_F(ToolkitTest, ComboChangeComesFromTypingAndCodeClickFromAPick) {
     Sample &s = S();
     s.Combo1.SetFocus();
-    Press('A');
+    PressKey('A');
     EXPECT_EQ(s.combos, 1);
     EXPECT_EQ(s.picks, 0);
-    Press(VK_DOWN); // picks the first item of the list
+    PressKey(VK_DOWN); // picks the first item of the list
     EXPECT_EQ(s.picks, 1);
     EXPECT_EQ(s.combos, 1);
     EXPECT_EQ(s.Combo1.Text(), L"DstInvert");
@@ -250,7 +273,7 @@ TEST_F(ToolkitTest, ComboChangeComesFromTypingAndCodeClickFromAPick) {
     // Locked while a key is down, no keystroke changes the text.
     s.lockWhileKeyDown = true;
     for (UINT vk : {UINT('B'), UINT(VK_UP), UINT(VK_BACK), UINT(VK_DELETE)})
-        Press(vk);
+        PressKey(vk);
     EXPECT_EQ(s.Combo1.Text(), L"SrcCopy");
     EXPECT_EQ(s.picks, 2);
     EXPECT_FALSE(s.Combo1.Locked());
@@ -319,7 +342,7 @@ TEST_F(ToolkitTest, AnUncaughtErrorShowsTheRunTimeErrorBoxAndEndsTheProgram) {
 
     // Any other exception is reported too: out of memory as 7.
     s.onOK = [] { throw std::bad_alloc(); };
-    EXPECT_THROW(Press(VK_RETURN), ProgramEnded);
+    EXPECT_THROW(PressKey(VK_RETURN), ProgramEnded);
     EXPECT_EQ(prompts.Messages().back(), UncaughtErrorMessage(kOutOfMemory));
     EXPECT_EQ(ends, 2);
     SetEndHook([] {});
