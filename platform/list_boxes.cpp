@@ -71,9 +71,7 @@ ComboBox::ComboBox(Container &parent, std::wstring name, const Design &d)
     }
     for (const std::wstring &item : d.list)
         AddItem(item);
-    settingText_ = true;
-    SetWindowTextW(hwnd_, d.text.c_str());
-    settingText_ = false;
+    text_.SetQuietly(hwnd_, d.text);
     if (locked_) SetLocked(true);
 }
 
@@ -97,24 +95,16 @@ void ComboBox::SetListIndex(int index) {
     SendMessageW(hwnd_, CB_SETCURSEL, WPARAM(index), 0);
     if (index < 0) return;
     // The text part follows the pick at once, so that Click reads the new text.
-    settingText_ = true;
-    SetWindowTextW(hwnd_, List(index).c_str());
-    settingText_ = false;
+    text_.SetQuietly(hwnd_, List(index));
     Click();
 }
 
 std::wstring ComboBox::Text() const {
-    std::wstring text(size_t(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
-    text.resize(size_t(GetWindowTextW(hwnd_, text.data(), int(text.size()))));
-    return text;
+    return EditableText::Of(hwnd_);
 }
 
 void ComboBox::SetText(const std::wstring &text) {
-    if (text == Text()) return;
-    settingText_ = true;
-    SetWindowTextW(hwnd_, text.c_str());
-    settingText_ = false;
-    Change();
+    text_.Set(hwnd_, text);
 }
 
 void ComboBox::SetLocked(bool locked) {
@@ -126,13 +116,11 @@ bool ComboBox::OnNotify(UINT msg, WPARAM wp, LPARAM, LRESULT &result) {
     if (msg != WM_COMMAND) return false;
     switch (HIWORD(wp)) {
     case CBN_EDITCHANGE:
-        if (!settingText_) Change();
+        text_.Changed();
         break;
     case CBN_SELCHANGE:
         if (const int index = ListIndex(); index >= 0) {
-            settingText_ = true;
-            SetWindowTextW(hwnd_, List(index).c_str());
-            settingText_ = false;
+            text_.SetQuietly(hwnd_, List(index));
             Click();
         }
         break;
