@@ -11,6 +11,7 @@
 #include "form1.h"
 #include "form2.h"
 #include "form3.h"
+#include "handles.h"
 #include "message_loop.h"
 #include "module1.h"
 #include "prompts.h"
@@ -18,7 +19,6 @@
 #include "tips_off.h"
 
 #include <windows.h>
-#include <objbase.h>
 #include <psapi.h>
 
 #include <algorithm>
@@ -184,7 +184,7 @@ class CpuHog {
 
 int main() {
     GdiSetBatchLimit(1);
-    OleInitialize(nullptr);
+    const platform::ScopedOleInitialize ole;
     AutoPrompts prompts;
     platform::SetPrompts(&prompts);
 

@@ -3,13 +3,13 @@
 // opening the same picture as a BMP through the program's own open. Prints both (best of
 // three, in a shown main window) and their ratio.
 #include "form1.h"
+#include "handles.h"
 #include "picture_files.h"
 #include "plugin_discovery.h"
 #include "prompts.h"
 #include "runtime.h"
 
 #include <windows.h>
-#include <objbase.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -65,7 +65,7 @@ bool WriteFileBytes(const std::wstring &path, const std::string &bytes) {
 
 int main() {
     GdiSetBatchLimit(1);
-    OleInitialize(nullptr);
+    const platform::ScopedOleInitialize ole;
     ChoosingPrompts prompts;
     platform::SetPrompts(&prompts);
 

@@ -5,6 +5,7 @@
 // the program's own share. Size as the first argument (default 10000).
 #include "picture_files.h"
 #include "picture_limits.h"
+#include "program_under_test.h"
 #include "tips_off.h"
 
 #include "color.h"
@@ -33,28 +34,10 @@ int32_t Tile(int x, int y) {
     return ((x / 100 + y / 100) & 1) ? Rgb(0, 0, 255) : Rgb(255, 0, 0);
 }
 
-HWND FindVisible(DWORD pid, const wchar_t *title) {
-    for (HWND w = FindWindowW(nullptr, title); w; w = FindWindowExW(nullptr, w, nullptr, title)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        if (owner == pid && IsWindowVisible(w)) return w;
-    }
-    return nullptr;
-}
-
 bool Near(COLORREF c, int32_t want) {
     return std::abs(int(GetRValue(c)) - RedOf(want)) < 40 &&
            std::abs(int(GetGValue(c)) - GreenOf(want)) < 40 &&
            std::abs(int(GetBValue(c)) - BlueOf(want)) < 40;
-}
-
-COLORREF ScreenPixel(HWND w, int x, int y) {
-    POINT p{x, y};
-    ClientToScreen(w, &p);
-    HDC screen = GetDC(nullptr);
-    const COLORREF c = GetPixel(screen, p.x, p.y);
-    ReleaseDC(nullptr, screen);
-    return c;
 }
 
 struct Run {
@@ -66,17 +49,12 @@ struct Run {
 // `picture` empty: an idle start, measured once its window is up.
 Run Measure(const std::wstring &picture) {
     Run run;
-    std::wstring commandLine = L"\"" + mirolt::test::WindowsPath(MIROLT_EXE) + L"\" " + picture;
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
     const double start = Seconds();
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &si, &pi))
-        return run;
+    test::ProgramUnderTest program(test::WindowsPath(MIROLT_EXE), picture);
+    if (!program.Started()) return run;
     HWND main = nullptr;
-    while (Seconds() - start < 180 && WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
-        if (!main) main = FindVisible(pi.dwProcessId, L"Mirolt");
+    while (Seconds() - start < 180 && program.Running()) {
+        if (!main) main = test::TopWindow(program.Id(), nullptr, L"Mirolt");
         if (main) {
             // Whether the window answers while the picture loads.
             const double asked = Seconds();
@@ -85,10 +63,10 @@ Run Measure(const std::wstring &picture) {
             run.longestAnswerMs = std::max(run.longestAnswerMs, (Seconds() - asked) * 1000);
             HWND pane = FindWindowExW(main, nullptr, nullptr, L"Picture5");
             HWND view = pane ? FindWindowExW(pane, nullptr, nullptr, L"Picture6") : nullptr;
-            if (picture.empty() ||
-                (view && IsWindowVisible(view) && Near(ScreenPixel(view, 50, 50), Tile(50, 50)) &&
-                 Near(ScreenPixel(view, 150, 50), Tile(150, 50)) &&
-                 Near(ScreenPixel(view, 150, 150), Tile(150, 150)))) {
+            if (picture.empty() || (view && IsWindowVisible(view) &&
+                                    Near(test::ScreenPixel(view, 50, 50), Tile(50, 50)) &&
+                                    Near(test::ScreenPixel(view, 150, 50), Tile(150, 50)) &&
+                                    Near(test::ScreenPixel(view, 150, 150), Tile(150, 150)))) {
                 run.shownSeconds = Seconds() - start;
                 break;
             }
@@ -98,12 +76,9 @@ Run Measure(const std::wstring &picture) {
     Sleep(1000); // whatever follows the first paint
     PROCESS_MEMORY_COUNTERS pmc{};
     pmc.cb = sizeof(pmc);
-    if (GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof(pmc)))
+    if (GetProcessMemoryInfo(program.Process(), &pmc, sizeof(pmc)))
         run.peakMb = double(pmc.PeakWorkingSetSize) / (1 << 20);
-    if (main) PostMessageW(main, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(pi.hProcess, 20000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    if (main) program.Close(main);
     return run;
 }
 

@@ -16,6 +16,13 @@ susie::GetPictureProc GetPictureEntry;
 susie::IsSupportedProc IsSupportedEntry;
 susie::GetPluginInfoProc GetPluginInfoEntry;
 
+// Runs `undo` as the call returns, on every way out; several run in the reverse order of
+// their declarations.
+template <typename F> struct Finally {
+    F undo;
+    ~Finally() { undo(); }
+};
+
 template <typename Proc> void ClosePlugin(Proc &slot) {
     FreeLibrary(PluginModule);
     PluginModule = nullptr;
@@ -53,14 +60,18 @@ extern "C" {
 int32_t WINAPI VBGetPicture(const char *pluginPath, const char *fileName, HDC dc) {
     if (!OpenPlugin(pluginPath, susie::kGetPictureName, GetPictureEntry))
         return brovik::kPictureFailed;
+    const Finally closePlugin{[] { ClosePlugin(GetPictureEntry); }};
 
     HLOCAL infoHandle = nullptr;
     HLOCAL bitsHandle = nullptr;
     if (GetPictureEntry(fileName, 0, susie::kInputIsFile, &infoHandle, &bitsHandle, nullptr, 0) !=
-        0) {
-        ClosePlugin(GetPictureEntry);
+        0)
         return brovik::kPictureFailed;
-    }
+    // Ours from here; freed once unlocked, before the plug-in goes.
+    const Finally freeHandles{[&] {
+        LocalFree(infoHandle);
+        LocalFree(bitsHandle);
+    }};
 
     // A plug-in that claims success without memory behind a handle draws nothing.
     int drawn = kDrawFailed;
@@ -76,9 +87,6 @@ int32_t WINAPI VBGetPicture(const char *pluginPath, const char *fileName, HDC dc
     }
     if (info) LocalUnlock(infoHandle);
     if (bits) LocalUnlock(bitsHandle);
-    LocalFree(infoHandle);
-    LocalFree(bitsHandle);
-    ClosePlugin(GetPictureEntry);
     // No scan lines copied is not a failure; only GDI_ERROR is.
     return drawn == kDrawFailed ? brovik::kPictureFailed : brovik::kPictureDone;
 }
@@ -87,16 +95,16 @@ int32_t WINAPI VBGetPictureInfo(const char *pluginPath, const char *fileName,
                                 susie::PictureInfo *info) {
     if (!OpenPlugin(pluginPath, susie::kGetPictureInfoName, GetPictureInfoEntry))
         return brovik::kPictureFailed;
+    const Finally closePlugin{[] { ClosePlugin(GetPictureInfoEntry); }};
     const int32_t result = GetPictureInfoEntry(fileName, 0, susie::kInputIsFile, info);
-    ClosePlugin(GetPictureInfoEntry);
     return result == 0 ? brovik::kPictureDone : brovik::kPictureFailed;
 }
 
 int32_t WINAPI VBGetPluginInfo(const char *pluginPath, int32_t infoNumber, char *buffer) {
     if (!OpenPlugin(pluginPath, susie::kGetPluginInfoName, GetPluginInfoEntry))
         return brovik::kPluginNotLoadable;
+    const Finally closePlugin{[] { ClosePlugin(GetPluginInfoEntry); }};
     const int32_t result = GetPluginInfoEntry(infoNumber, buffer, susie::kInfoBufferLength);
-    ClosePlugin(GetPluginInfoEntry);
     return result == 0 ? brovik::kQueryRefused : brovik::kQueryDone;
 }
 
@@ -104,29 +112,24 @@ int32_t WINAPI VBIsSupported(const char *pluginPath, const char *fileName) {
     // The plug-in comes first: a missing plug-in is reported even when the file is missing too.
     if (!OpenPlugin(pluginPath, susie::kIsSupportedName, IsSupportedEntry))
         return brovik::kPluginNotLoadable;
+    const Finally closePlugin{[] { ClosePlugin(IsSupportedEntry); }};
 
     HANDLE file = CreateFileA(fileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        ClosePlugin(IsSupportedEntry);
-        return brovik::kFileNotOpened;
-    }
-    // Without a buffer there is no head to judge by: as if the file could not be read.
+    if (file == INVALID_HANDLE_VALUE) return brovik::kFileNotOpened;
     HLOCAL head = LocalAlloc(LMEM_FIXED | LMEM_ZEROINIT, susie::kHeadLength);
-    if (!head) {
+    // The file is closed, then the buffer freed, then the plug-in.
+    const Finally release{[&] {
         CloseHandle(file);
-        ClosePlugin(IsSupportedEntry);
-        return brovik::kFileNotOpened;
-    }
+        if (head) LocalFree(head);
+    }};
+    // Without a buffer there is no head to judge by: as if the file could not be read.
+    if (!head) return brovik::kFileNotOpened;
     // A short or unreadable file leaves the rest of the buffer zero; the plug-in judges by
     // whatever head there is.
     DWORD count = 0;
     ReadFile(file, head, susie::kHeadLength, &count, nullptr);
     const int32_t supported = IsSupportedEntry(fileName, head);
-
-    CloseHandle(file);
-    LocalFree(head);
-    ClosePlugin(IsSupportedEntry);
     return supported != 0 ? brovik::kQueryDone : brovik::kQueryRefused;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace mirolt {
 namespace {
@@ -20,7 +21,7 @@ constexpr unsigned kMostWorkers = 3;
 class Workers {
   public:
     static Workers &Get() {
-        // Never destroyed: the threads live until the process ends.
+        // Never destroyed: the program stops the threads (Stop) before its process exits.
         static Workers *workers = new Workers;
         return *workers;
     }
@@ -54,6 +55,19 @@ class Workers {
     }
     bool Paused() const { return Clock::now() < aloneUntil_; }
 
+    void Stop() {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        wake_.notify_all();
+        if (starter_.joinable()) starter_.join();
+        ready_.store(0);
+        for (std::thread &thread : threads_) // the starter is done adding to them
+            thread.join();
+        threads_.clear();
+    }
+
   private:
     using Clock = std::chrono::steady_clock;
     static constexpr auto kLongestWait = std::chrono::milliseconds(2);
@@ -70,12 +84,12 @@ class Workers {
     Workers() {
         const unsigned cores = std::thread::hardware_concurrency();
         const unsigned n = cores > 1 ? std::min(cores - 1, kMostWorkers) : 0;
-        std::thread([this, n] {
-            for (unsigned i = 0; i < n; ++i) {
-                std::thread([this] { Serve(); }).detach();
+        starter_ = std::thread([this, n] {
+            for (unsigned i = 0; i < n && !stopping_; ++i) {
+                threads_.emplace_back([this] { Serve(); });
                 ready_.fetch_add(1);
             }
-        }).detach();
+        });
     }
 
     // The next range of `job`, or -1 once all are taken or the job is over. The job's id goes
@@ -106,11 +120,13 @@ class Workers {
             Job job;
             {
                 std::unique_lock lock(mutex_);
-                wake_.wait(lock, [&] { return jobs_ != seen; });
+                wake_.wait(lock, [&] { return jobs_ != seen || stopping_; });
+                if (stopping_) return;
                 seen = jobs_;
                 job = job_;
             }
-            for (int r; (r = Claim(job)) >= 0;) {
+            // A range taken is always run and counted: its job's caller waits for it.
+            for (int r; !stopping_ && (r = Claim(job)) >= 0;) {
                 RunRange(job, r);
                 {
                     std::lock_guard lock(mutex_);
@@ -130,6 +146,9 @@ class Workers {
     int finished_ = 0;                // ranges of the current job run by workers
     std::atomic<uint64_t> claims_{0}; // the job's id, and its ranges taken so far
     Clock::time_point aloneUntil_{};
+    std::atomic<bool> stopping_{false}; // set under mutex_, so that no waiting thread misses it
+    std::thread starter_;
+    std::vector<std::thread> threads_; // added to by the starter alone
 };
 
 } // namespace
@@ -142,6 +161,10 @@ void ForEachRowRange(int rows, size_t cost, const std::function<void(int, int)> 
         return;
     }
     Workers::Get().Run(rows, body);
+}
+
+void StopRowWorkers() {
+    Workers::Get().Stop();
 }
 
 } // namespace mirolt

@@ -18,4 +18,9 @@ namespace mirolt {
 // small jobs run on the calling thread alone. `body` must not throw.
 void ForEachRowRange(int rows, size_t cost, const std::function<void(int, int)> &body);
 
+// Stops the worker threads and waits for them to end, for good: a range a worker has begun is
+// finished first, and a job running meanwhile finishes its other ranges on its caller's thread,
+// as every later job does. The program calls it as it ends.
+void StopRowWorkers();
+
 } // namespace mirolt

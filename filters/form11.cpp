@@ -14,11 +14,8 @@
 namespace mirolt::app {
 namespace {
 
-const platform::FormDesign kForm11Design = {.caption = L"Filter①：名称募集中",
-                                            .clientWidthTwips = 4890,
-                                            .clientHeightTwips = 2130,
-                                            .border = platform::BorderStyle::FixedSingle,
-                                            .maxButton = false};
+const platform::FormDesign kForm11Design =
+    platform::FixedDialog(L"Filter①：名称募集中", 4890, 2130);
 
 platform::ComboBox::Design OperationList(double top, int tabIndex) {
     return {.place = {600, top, 2415, 300},

@@ -20,11 +20,7 @@ namespace {
 
 using platform::CommandButton;
 
-const platform::FormDesign kForm12Design = {.caption = L"モザイク化",
-                                            .clientWidthTwips = 5175,
-                                            .clientHeightTwips = 7320,
-                                            .border = platform::BorderStyle::FixedSingle,
-                                            .maxButton = false};
+const platform::FormDesign kForm12Design = platform::FixedDialog(L"モザイク化", 5175, 7320);
 
 CommandButton::Design Button(double left, double top, const wchar_t *caption) {
     return {.place = {left, top, 1215, 375}, .caption = caption};

@@ -12,11 +12,7 @@ namespace {
 using platform::Label;
 using platform::ScrollBar;
 
-const platform::FormDesign kForm2Design = {.caption = L"色のバランス",
-                                           .clientWidthTwips = 4800,
-                                           .clientHeightTwips = 2280,
-                                           .border = platform::BorderStyle::FixedSingle,
-                                           .maxButton = false};
+const platform::FormDesign kForm2Design = platform::FixedDialog(L"色のバランス", 4800, 2280);
 
 // Rows of the three channels, in twips.
 constexpr double kRowTop[] = {240, 720, 1200};

@@ -11,11 +11,7 @@ namespace {
 using platform::Label;
 using platform::ScrollBar;
 
-const platform::FormDesign kForm3Design = {.caption = L"明るさの変更",
-                                           .clientWidthTwips = 4800,
-                                           .clientHeightTwips = 1320,
-                                           .border = platform::BorderStyle::FixedSingle,
-                                           .maxButton = false};
+const platform::FormDesign kForm3Design = platform::FixedDialog(L"明るさの変更", 4800, 1320);
 
 constexpr double kRowTop = 240, kRowHeight = 255;
 

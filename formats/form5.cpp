@@ -39,11 +39,8 @@ namespace {
 using platform::Label;
 using platform::TextBox;
 
-const platform::FormDesign kForm5Design = {.caption = L"ファイルをJPGで保存する",
-                                           .clientWidthTwips = 6855,
-                                           .clientHeightTwips = 5925,
-                                           .border = platform::BorderStyle::FixedSingle,
-                                           .maxButton = false};
+const platform::FormDesign kForm5Design =
+    platform::FixedDialog(L"ファイルをJPGで保存する", 6855, 5925);
 
 constexpr const wchar_t *kFailureTitle = L"エラー：書きこみ失敗";
 

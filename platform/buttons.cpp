@@ -66,7 +66,7 @@ LRESULT CommandButton::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 // ---- CheckBox ----
 
 CheckBox::CheckBox(Container &parent, std::wstring name, const Design &d)
-    : Control(parent, std::move(name)), value_(d.value) {
+    : ValueButton(parent, std::move(name)), value_(d.value) {
     Create(WindowClass::Button, BS_CHECKBOX, 0, d.caption, d);
     SendMessageW(hwnd_, BM_SETCHECK, WPARAM(value_), 0);
 }
@@ -89,7 +89,7 @@ bool CheckBox::OnNotify(UINT msg, WPARAM wp, LPARAM, LRESULT &result) {
 // ---- OptionButton ----
 
 OptionButton::OptionButton(Container &parent, std::wstring name, const Design &d)
-    : Control(parent, std::move(name)), value_(false), tabStop_(d.tabStop) {
+    : ValueButton(parent, std::move(name)), value_(false), tabStop_(d.tabStop) {
     Create(WindowClass::Button, BS_RADIOBUTTON, 0, d.caption, d);
     if (d.value) {
         for (OptionButton *o : Group())

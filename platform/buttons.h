@@ -40,18 +40,33 @@ class CommandButton : public Control {
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 };
 
-class CheckBox : public Control {
+// What a check box and an option button share: a caption, a value of type V (unchecked or
+// not selected by default) and the Click that a new value raises.
+template <class V> class ValueButton : public Control {
   public:
     struct Design {
         Place place;
         std::wstring caption;
-        int value = vbUnchecked;
+        V value{};
         FontSpec font;
         bool visible = true;
         bool enabled = true;
         bool tabStop = true;
         int tabIndex = -1;
     };
+
+    Event<> Click;
+    struct Indexed {
+        Event<int> Click;
+    };
+    void ForwardEvents(Indexed &to, int index) { ForwardIndexed(Click, to.Click, index); }
+
+  protected:
+    using Control::Control;
+};
+
+class CheckBox : public ValueButton<int> {
+  public:
     CheckBox(Container &parent, std::wstring name, const Design &design);
 
     int Value() const { return value_; }
@@ -59,29 +74,14 @@ class CheckBox : public Control {
     // the user clicked or code set it.
     void SetValue(int value);
 
-    Event<> Click;
-    struct Indexed {
-        Event<int> Click;
-    };
-    void ForwardEvents(Indexed &to, int index) { ForwardIndexed(Click, to.Click, index); }
     bool OnNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT &result) override;
 
   private:
     int value_;
 };
 
-class OptionButton : public Control {
+class OptionButton : public ValueButton<bool> {
   public:
-    struct Design {
-        Place place;
-        std::wstring caption;
-        bool value = false;
-        FontSpec font;
-        bool visible = true;
-        bool enabled = true;
-        bool tabStop = true;
-        int tabIndex = -1;
-    };
     OptionButton(Container &parent, std::wstring name, const Design &design);
 
     bool Value() const { return value_; }
@@ -89,11 +89,6 @@ class OptionButton : public Control {
     // when it was not selected; the user's click does the same.
     void SetValue(bool value);
 
-    Event<> Click;
-    struct Indexed {
-        Event<int> Click;
-    };
-    void ForwardEvents(Indexed &to, int index) { ForwardIndexed(Click, to.Click, index); }
     bool OnNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT &result) override;
     bool IsOptionButton() const override { return true; }
 

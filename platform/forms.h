@@ -122,6 +122,15 @@ struct FormDesign {
     bool showInTaskbar = true;
 };
 
+// The program's dialogs: a fixed single border without a maximise button, centred.
+inline FormDesign FixedDialog(std::wstring caption, int clientWidthTwips, int clientHeightTwips) {
+    return {.caption = std::move(caption),
+            .clientWidthTwips = clientWidthTwips,
+            .clientHeightTwips = clientHeightTwips,
+            .border = BorderStyle::FixedSingle,
+            .maxButton = false};
+}
+
 class Form : public Container, public MenuHost, public WindowTarget {
   public:
     explicit Form(const FormDesign &design);

@@ -1,6 +1,7 @@
 #pragma once
 // RAII owners for the Win32 handles the toolkit keeps, and scopes for paired calls.
 #include <windows.h>
+#include <ole2.h>
 #include <unknwn.h>
 
 #include <memory>
@@ -63,6 +64,20 @@ class ScopedSelectObject {
   private:
     HDC dc_;
     HGDIOBJ old_;
+};
+
+// OLE (and with it COM) open on this thread for the life of the scope.
+class ScopedOleInitialize {
+  public:
+    ScopedOleInitialize() : open_(SUCCEEDED(OleInitialize(nullptr))) {}
+    ~ScopedOleInitialize() {
+        if (open_) OleUninitialize();
+    }
+    ScopedOleInitialize(const ScopedOleInitialize &) = delete;
+    ScopedOleInitialize &operator=(const ScopedOleInitialize &) = delete;
+
+  private:
+    bool open_;
 };
 
 // One reference to a COM object, released at the end of the scope.

@@ -11,6 +11,11 @@ namespace {
 // Room below a combo box for its dropped list, in pixels.
 constexpr int kDroppedListHeight = 160;
 
+constexpr ListItems::Messages kComboBoxItems{CB_ADDSTRING,    CB_RESETCONTENT, CB_GETCOUNT,
+                                             CB_GETLBTEXTLEN, CB_GETLBTEXT,    CB_GETCURSEL};
+constexpr ListItems::Messages kListBoxItems{LB_ADDSTRING,  LB_RESETCONTENT, LB_GETCOUNT,
+                                            LB_GETTEXTLEN, LB_GETTEXT,      LB_GETCURSEL};
+
 } // namespace
 
 std::wstring ItemText(HWND hwnd, UINT lengthMsg, UINT textMsg, int index) {
@@ -24,10 +29,33 @@ std::wstring ItemText(HWND hwnd, UINT lengthMsg, UINT textMsg, int index) {
     return text;
 }
 
+// ---- ListItems ----
+
+void ListItems::AddItem(const std::wstring &item) {
+    if (SendMessageW(hwnd_, messages_.add, 0, reinterpret_cast<LPARAM>(item.c_str())) < 0)
+        throw RuntimeError(kOutOfMemory);
+}
+
+void ListItems::Clear() {
+    SendMessageW(hwnd_, messages_.reset, 0, 0);
+}
+
+int ListItems::ListCount() const {
+    return int(SendMessageW(hwnd_, messages_.count, 0, 0));
+}
+
+std::wstring ListItems::List(int index) const {
+    return ItemText(hwnd_, messages_.textLength, messages_.text, index);
+}
+
+int ListItems::ListIndex() const {
+    return int(SendMessageW(hwnd_, messages_.picked, 0, 0));
+}
+
 // ---- ComboBox ----
 
 ComboBox::ComboBox(Container &parent, std::wstring name, const Design &d)
-    : Control(parent, std::move(name)), locked_(d.locked) {
+    : ListItems(parent, std::move(name), kComboBoxItems), locked_(d.locked) {
     Create(WindowClass::ComboBox, CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL, 0, L"", d);
     // The window's height holds the dropped list; the designed height is the box's.
     SetWindowPos(hwnd_, nullptr, 0, 0, rect_.right - rect_.left,
@@ -43,9 +71,7 @@ ComboBox::ComboBox(Container &parent, std::wstring name, const Design &d)
     }
     for (const std::wstring &item : d.list)
         AddItem(item);
-    settingText_ = true;
-    SetWindowTextW(hwnd_, d.text.c_str());
-    settingText_ = false;
+    text_.SetQuietly(hwnd_, d.text);
     if (locked_) SetLocked(true);
 }
 
@@ -64,50 +90,21 @@ void ComboBox::ForwardEvents(Indexed &to, int index) {
     ForwardIndexed(KeyUp, to.KeyUp, index);
 }
 
-void ComboBox::AddItem(const std::wstring &item) {
-    if (SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str())) < 0)
-        throw RuntimeError(kOutOfMemory);
-}
-
-void ComboBox::Clear() {
-    SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
-}
-
-int ComboBox::ListCount() const {
-    return int(SendMessageW(hwnd_, CB_GETCOUNT, 0, 0));
-}
-
-std::wstring ComboBox::List(int index) const {
-    return ItemText(hwnd_, CB_GETLBTEXTLEN, CB_GETLBTEXT, index);
-}
-
-int ComboBox::ListIndex() const {
-    return int(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0));
-}
-
 void ComboBox::SetListIndex(int index) {
     if (index < -1 || index >= ListCount()) throw RuntimeError(kInvalidPropertyValue);
     SendMessageW(hwnd_, CB_SETCURSEL, WPARAM(index), 0);
     if (index < 0) return;
     // The text part follows the pick at once, so that Click reads the new text.
-    settingText_ = true;
-    SetWindowTextW(hwnd_, List(index).c_str());
-    settingText_ = false;
+    text_.SetQuietly(hwnd_, List(index));
     Click();
 }
 
 std::wstring ComboBox::Text() const {
-    std::wstring text(size_t(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
-    text.resize(size_t(GetWindowTextW(hwnd_, text.data(), int(text.size()))));
-    return text;
+    return EditableText::Of(hwnd_);
 }
 
 void ComboBox::SetText(const std::wstring &text) {
-    if (text == Text()) return;
-    settingText_ = true;
-    SetWindowTextW(hwnd_, text.c_str());
-    settingText_ = false;
-    Change();
+    text_.Set(hwnd_, text);
 }
 
 void ComboBox::SetLocked(bool locked) {
@@ -119,13 +116,11 @@ bool ComboBox::OnNotify(UINT msg, WPARAM wp, LPARAM, LRESULT &result) {
     if (msg != WM_COMMAND) return false;
     switch (HIWORD(wp)) {
     case CBN_EDITCHANGE:
-        if (!settingText_) Change();
+        text_.Changed();
         break;
     case CBN_SELCHANGE:
         if (const int index = ListIndex(); index >= 0) {
-            settingText_ = true;
-            SetWindowTextW(hwnd_, List(index).c_str());
-            settingText_ = false;
+            text_.SetQuietly(hwnd_, List(index));
             Click();
         }
         break;
@@ -162,7 +157,7 @@ LRESULT CALLBACK ComboBox::EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 // ---- ListBox ----
 
 ListBox::ListBox(Container &parent, std::wstring name, const Design &d)
-    : Control(parent, std::move(name)) {
+    : ListItems(parent, std::move(name), kListBoxItems) {
     Create(WindowClass::ListBox, LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL, WS_EX_CLIENTEDGE,
            L"", d);
     for (const std::wstring &item : d.list)
@@ -174,30 +169,9 @@ void ListBox::ForwardEvents(Indexed &to, int index) {
     ForwardIndexed(DblClick, to.DblClick, index);
 }
 
-void ListBox::AddItem(const std::wstring &item) {
-    if (SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str())) < 0)
-        throw RuntimeError(kOutOfMemory);
-}
-
 void ListBox::RemoveItem(int index) {
     if (SendMessageW(hwnd_, LB_DELETESTRING, WPARAM(index), 0) < 0)
         throw RuntimeError(kInvalidProcedureCall);
-}
-
-void ListBox::Clear() {
-    SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
-}
-
-int ListBox::ListCount() const {
-    return int(SendMessageW(hwnd_, LB_GETCOUNT, 0, 0));
-}
-
-std::wstring ListBox::List(int index) const {
-    return ItemText(hwnd_, LB_GETTEXTLEN, LB_GETTEXT, index);
-}
-
-int ListBox::ListIndex() const {
-    return int(SendMessageW(hwnd_, LB_GETCURSEL, 0, 0));
 }
 
 void ListBox::SetListIndex(int index) {

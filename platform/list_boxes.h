@@ -2,6 +2,7 @@
 // The combo box (a drop-down list with an editable text part) and the list box. Both keep
 // their items unsorted, in the order they were added.
 #include "forms.h"
+#include "text_box.h"
 
 #include <vector>
 
@@ -11,7 +12,32 @@ namespace mirolt::platform {
 // the given length and text messages; a negative index raises 381.
 std::wstring ItemText(HWND hwnd, UINT lengthMsg, UINT textMsg, int index);
 
-class ComboBox : public Control {
+// The items of a combo box's list or of a list box, kept by its window and asked of it with
+// the messages of its kind.
+class ListItems : public Control {
+  public:
+    // The window messages that do each of these for its kind of list.
+    struct Messages {
+        UINT add, reset, count, textLength, text, picked;
+    };
+
+    void AddItem(const std::wstring &item);
+    void Clear();
+    int ListCount() const;
+    // Item `index` (0-based); empty beyond the list, a negative index raises 381.
+    std::wstring List(int index) const;
+    // The picked item, -1 for none.
+    int ListIndex() const;
+
+  protected:
+    ListItems(Container &parent, std::wstring name, const Messages &messages)
+        : Control(parent, std::move(name)), messages_(messages) {}
+
+  private:
+    const Messages &messages_;
+};
+
+class ComboBox : public ListItems {
   public:
     struct Design {
         Place place;
@@ -27,13 +53,7 @@ class ComboBox : public Control {
     ComboBox(Container &parent, std::wstring name, const Design &design);
     ~ComboBox() override;
 
-    void AddItem(const std::wstring &item);
-    void Clear();
-    int ListCount() const;
-    // Item `index` (0-based); empty beyond the list, a negative index raises 381.
-    std::wstring List(int index) const;
-    // The picked item, -1 for none; setting it picks (raising Click) or clears the pick.
-    int ListIndex() const;
+    // Picks item `index` (raising Click), or clears the pick (-1).
     void SetListIndex(int index);
     std::wstring Text() const;
     // A different text raises Change once; an equal one does nothing.
@@ -69,10 +89,10 @@ class ComboBox : public Control {
     HWND edit_ = nullptr; // the text part, subclassed so that its keys reach us
     WNDPROC editProc_ = nullptr;
     bool locked_;
-    bool settingText_ = false;
+    EditableText text_{Change};
 };
 
-class ListBox : public Control {
+class ListBox : public ListItems {
   public:
     struct Design {
         Place place;
@@ -85,12 +105,7 @@ class ListBox : public Control {
     };
     ListBox(Container &parent, std::wstring name, const Design &design);
 
-    void AddItem(const std::wstring &item);
     void RemoveItem(int index);
-    void Clear();
-    int ListCount() const;
-    std::wstring List(int index) const;
-    int ListIndex() const;
     // Selects item `index` (-1: none), raising Click.
     void SetListIndex(int index);
     // The selected item's text; empty when none is selected.

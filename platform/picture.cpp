@@ -54,11 +54,7 @@ Bitmap32::Bitmap32(int width, int height)
     if (!bitmap_ || !bits) throw RuntimeError(kOutOfMemory);
     bits_ = static_cast<uint32_t *>(bits);
     TouchPages(static_cast<uint8_t *>(bits), size_t(width_) * size_t(height_) * 4);
-    oldBitmap_ = SelectObject(dc_.get(), bitmap_.get());
-}
-
-Bitmap32::~Bitmap32() {
-    if (oldBitmap_) SelectObject(dc_.get(), oldBitmap_);
+    selected_.emplace(dc_.get(), bitmap_.get());
 }
 
 void Bitmap32::Fill(uint32_t bgrx) {
@@ -320,9 +316,10 @@ Picture PictureFromHBitmap(HBITMAP source) {
         throw RuntimeError(kOutOfMemory);
     auto bitmap = std::make_shared<Bitmap32>(info.bmWidth, std::abs(info.bmHeight));
     unique_hdc src(CreateCompatibleDC(nullptr));
-    HGDIOBJ old = SelectObject(src.get(), source);
-    BitBlt(bitmap->Dc(), 0, 0, bitmap->Width(), bitmap->Height(), src.get(), 0, 0, SRCCOPY);
-    SelectObject(src.get(), old);
+    {
+        const ScopedSelectObject selected(src.get(), source);
+        BitBlt(bitmap->Dc(), 0, 0, bitmap->Width(), bitmap->Height(), src.get(), 0, 0, SRCCOPY);
+    }
     GdiFlush();
     return Picture(std::move(bitmap));
 }

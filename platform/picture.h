@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace mirolt::platform {
@@ -18,7 +19,6 @@ class Bitmap32 {
     Bitmap32(int width, int height);
     Bitmap32(const Bitmap32 &) = delete;
     Bitmap32 &operator=(const Bitmap32 &) = delete;
-    ~Bitmap32();
 
     int Width() const { return width_; }
     int Height() const { return height_; }
@@ -36,7 +36,7 @@ class Bitmap32 {
     int height_;
     unique_hdc dc_;
     unique_hbitmap bitmap_;
-    HGDIOBJ oldBitmap_ = nullptr;
+    std::optional<ScopedSelectObject> selected_; // let go of before the bitmap and the DC
     uint32_t *bits_ = nullptr;
 };
 

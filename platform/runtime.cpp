@@ -1,6 +1,8 @@
 #include "runtime.h"
 
 #include "handles.h"
+#include "row_workers.h"
+#include "surface_pool.h"
 #include "vb_constants.h"
 #include "vb_error.h"
 
@@ -8,6 +10,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace mirolt::platform {
 
@@ -20,6 +23,7 @@ namespace {
 
 std::function<void()> g_hookStorage;
 std::function<void()> g_endHook;
+void (*g_lastStep)() = nullptr;
 std::optional<std::wstring> g_commandLineOverride;
 int g_mousePointer = 0;
 
@@ -129,11 +133,21 @@ void EndProgram() {
         g_endHook();
         throw ProgramEnded{};
     }
+    if (auto *last = std::exchange(g_lastStep, nullptr)) last();
     ExitProcess(0);
 }
 
 void SetEndHook(std::function<void()> hook) {
     g_endHook = std::move(hook);
+}
+
+void AtProgramEnd(void (*last)()) {
+    g_lastStep = last;
+}
+
+void StopWorkerThreads() {
+    surfaces::StopHelpers();
+    StopRowWorkers();
 }
 
 std::wstring AppPath() {

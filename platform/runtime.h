@@ -70,11 +70,20 @@ void ResetYieldStats();
 void SetMousePointer(int pointer);
 int MousePointer();
 
-// Ends the program at once, saving nothing. With an end hook installed (tests) the hook
-// runs and ProgramEnded is thrown instead, unwinding to the test.
+// Ends the program at once, saving nothing: the last step (AtProgramEnd) runs, then the
+// process exits. With an end hook installed (tests) the hook runs and ProgramEnded is thrown
+// instead, unwinding to the test.
 struct ProgramEnded {};
 [[noreturn]] void EndProgram();
 void SetEndHook(std::function<void()> hook);
+// What the program does last before its process exits. The program ends from whichever
+// handler ends it, never by returning from wWinMain, so start-up sets its closing here.
+void AtProgramEnd(void (*last)());
+
+// Stops the worker threads of the row jobs and of fresh surfaces and waits for them to end,
+// for good: work they have begun is finished, and the rest is done on the threads that asked
+// for it. The program's end and the test programs' ends call it.
+void StopWorkerThreads();
 
 // Folder of the running program, without a trailing backslash.
 std::wstring AppPath();

@@ -24,18 +24,20 @@ constexpr size_t kMargin = 32;
 
 class Warming;
 
-// Threads that bring in the pages of fresh surfaces, started at the first one and kept for
-// the rest of the program: starting a thread costs milliseconds. Each takes the oldest surface
-// with pages left to bring in.
+// Threads that bring in the pages of fresh surfaces, started at the first one and kept until
+// the program stops them at its end: starting a thread costs milliseconds. Each takes the
+// oldest surface with pages left to bring in.
 class Helpers {
   public:
     static Helpers &Get() {
-        static auto *helpers = new Helpers; // never destroyed: its threads run to the end
+        static auto *helpers = new Helpers; // never destroyed: boxes use it to the very end
         return *helpers;
     }
     void Add(Warming *w);
     // No helper touches `w` or its surface once this returns.
     void Withdraw(Warming *w);
+    void Stop();
+    bool Stopping() const { return stopping_.load(std::memory_order_relaxed); }
 
   private:
     void Run();
@@ -43,6 +45,9 @@ class Helpers {
     std::condition_variable work_;
     std::vector<Warming *> queue_;
     bool started_ = false;
+    std::atomic<bool> stopping_{false}; // set under mutex_, so that no waiting helper misses it
+    std::thread starter_;
+    std::vector<std::thread> threads_; // added to by the starter alone
 };
 
 // Brings the pages of a fresh surface in, chunk by chunk: its user from the top down as it
@@ -82,7 +87,7 @@ class Warming {
     // A helper's part: chunks from the bottom up until they come near the user's or Stop.
     // Nothing is left for the helpers then.
     void Help() {
-        while (!stop_.load(std::memory_order_relaxed)) {
+        while (!stop_.load(std::memory_order_relaxed) && !Helpers::Get().Stopping()) {
             const std::ptrdiff_t c = back_.fetch_sub(1, std::memory_order_relaxed) - 1;
             if (c < std::ptrdiff_t(wanted_.load(std::memory_order_relaxed) + kMargin) ||
                 !Claim(size_t(c)))
@@ -121,19 +126,19 @@ class Warming {
 
 void Helpers::Add(Warming *w) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!started_) {
+    if (!started_ && !stopping_) {
         started_ = true;
         // Without helpers each user brings every chunk in itself. They are started from a
         // thread of their own, so that the first fresh surface does not wait for them.
         const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
         try {
-            std::thread([this, n = std::min(kMostHelpers, cores - 1)] {
+            starter_ = std::thread([this, n = std::min(kMostHelpers, cores - 1)] {
                 try {
-                    for (unsigned i = 0; i < n; ++i)
-                        std::thread([this] { Run(); }).detach();
+                    for (unsigned i = 0; i < n && !stopping_; ++i)
+                        threads_.emplace_back([this] { Run(); });
                 } catch (const std::system_error &) {
                 }
-            }).detach();
+            });
         } catch (const std::system_error &) {
         }
     }
@@ -148,10 +153,25 @@ void Helpers::Withdraw(Warming *w) {
     work_.wait(lock, [w] { return w->helping_ == 0; }); // at most a chunk's time
 }
 
+void Helpers::Stop() {
+    std::thread starter;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+        starter = std::move(starter_);
+    }
+    work_.notify_all();
+    if (starter.joinable()) starter.join();
+    for (std::thread &thread : threads_) // the starter is done adding to them
+        thread.join();
+    threads_.clear();
+}
+
 void Helpers::Run() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        work_.wait(lock, [this] { return !queue_.empty(); });
+        work_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+        if (stopping_) return;
         Warming *w = queue_.front();
         ++w->helping_;
         lock.unlock();
@@ -307,6 +327,10 @@ void CALLBACK MakeExpected(HWND, UINT, UINT_PTR timer, DWORD) {
 }
 
 } // namespace
+
+void StopHelpers() {
+    Helpers::Get().Stop();
+}
 
 void Expect(int width, int height) {
     if (!Worth(width, height)) return;

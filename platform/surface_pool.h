@@ -25,4 +25,9 @@ void Ready(const Bitmap32 &surface, int rows);
 // as the pictures in use have changed.
 void Expect(int width, int height);
 
+// Stops the threads that bring pages in and waits for them to end, for good: each finishes
+// the chunk it holds, and every user brings in the rest of its pages itself from then on.
+// The program calls it as it ends.
+void StopHelpers();
+
 } // namespace mirolt::platform::surfaces

@@ -20,6 +20,25 @@ DWORD StyleOf(const TextBox::Design &d) {
 
 } // namespace
 
+std::wstring EditableText::Of(HWND hwnd) {
+    std::wstring text(size_t(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(size_t(GetWindowTextW(hwnd, text.data(), int(text.size()))));
+    return text;
+}
+
+void EditableText::Set(HWND hwnd, const std::wstring &text) {
+    if (text == Of(hwnd)) return;
+    // A window tells of a change by code in some styles and not in others: say it once here.
+    SetQuietly(hwnd, text);
+    change_();
+}
+
+void EditableText::SetQuietly(HWND hwnd, const std::wstring &text) {
+    setting_ = true;
+    SetWindowTextW(hwnd, text.c_str());
+    setting_ = false;
+}
+
 TextBox::TextBox(Container &parent, std::wstring name, const Design &d)
     : Control(parent, std::move(name)), locked_(d.locked) {
     Create(WindowClass::Edit, StyleOf(d), WS_EX_CLIENTEDGE, d.text, d);
@@ -34,9 +53,7 @@ void TextBox::ForwardEvents(Indexed &to, int index) {
 }
 
 std::wstring TextBox::Text() const {
-    std::wstring text(size_t(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
-    text.resize(size_t(GetWindowTextW(hwnd_, text.data(), int(text.size()))));
-    return text;
+    return EditableText::Of(hwnd_);
 }
 
 size_t TextBox::TextLength() const {
@@ -44,12 +61,7 @@ size_t TextBox::TextLength() const {
 }
 
 void TextBox::SetText(const std::wstring &text) {
-    if (text == Text()) return;
-    // The box tells of a change by code in some styles and not in others: say it once here.
-    settingText_ = true;
-    SetWindowTextW(hwnd_, text.c_str());
-    settingText_ = false;
-    Change();
+    text_.Set(hwnd_, text);
 }
 
 void TextBox::SetLocked(bool locked) {
@@ -81,7 +93,7 @@ void TextBox::SetSelLength(int length) {
 
 bool TextBox::OnNotify(UINT msg, WPARAM wp, LPARAM, LRESULT &result) {
     if (msg != WM_COMMAND || HIWORD(wp) != EN_CHANGE) return false;
-    if (!settingText_) Change();
+    text_.Changed();
     result = 0;
     return true;
 }

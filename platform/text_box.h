@@ -4,6 +4,27 @@
 
 namespace mirolt::platform {
 
+// The text of a window its user types into too (a text box, a combo box's text part): code
+// that sets it raises the control's Change itself, once, and the window's own notice of that
+// change is not taken for the user's typing.
+class EditableText {
+  public:
+    explicit EditableText(Event<> &change) : change_(change) {}
+    static std::wstring Of(HWND hwnd);
+    // A different text replaces the old one and raises Change once; an equal one does nothing.
+    void Set(HWND hwnd, const std::wstring &text);
+    // Replaces the text without raising Change.
+    void SetQuietly(HWND hwnd, const std::wstring &text);
+    // The window says its text changed: raises Change unless code is setting it.
+    void Changed() {
+        if (!setting_) change_();
+    }
+
+  private:
+    Event<> &change_;
+    bool setting_ = false;
+};
+
 class TextBox : public Control {
   public:
     enum class Alignment { Left, Right, Center };
@@ -60,7 +81,7 @@ class TextBox : public Control {
 
   private:
     bool locked_;
-    bool settingText_ = false;
+    EditableText text_{Change};
 };
 
 } // namespace mirolt::platform

@@ -19,13 +19,18 @@ namespace {
 
 using namespace savejpg;
 
+// Runs `undo` when the scope ends, on every way out.
+template <typename F> struct Finally {
+    F undo;
+    ~Finally() { undo(); }
+};
+
 // The 1 x 1 bitmap that a memory device context holds while nothing is selected into it.
 HGDIOBJ DefaultBitmap() {
     HDC probe = CreateCompatibleDC(nullptr);
     if (!probe) return nullptr;
-    HGDIOBJ bitmap = GetCurrentObject(probe, OBJ_BITMAP);
-    DeleteDC(probe);
-    return bitmap;
+    const Finally deleteProbe{[probe] { DeleteDC(probe); }};
+    return GetCurrentObject(probe, OBJ_BITMAP);
 }
 
 // True when `dc` is a memory device context with a bitmap of its own selected, at least
@@ -101,11 +106,10 @@ class Source {
         copy_.resize(static_cast<size_t>(size.bmWidth) * static_cast<size_t>(size.bmHeight) * 4);
         HGDIOBJ selected = SelectObject(dc, DefaultBitmap());
         if (!selected) return;
-        const int copied =
-            GetDIBits(dc, static_cast<HBITMAP>(bitmap), 0, static_cast<UINT>(size.bmHeight),
-                      copy_.data(), &info, DIB_RGB_COLORS);
-        SelectObject(dc, selected);
-        if (copied != size.bmHeight) return;
+        const Finally reselect{[dc, selected] { SelectObject(dc, selected); }};
+        if (GetDIBits(dc, static_cast<HBITMAP>(bitmap), 0, static_cast<UINT>(size.bmHeight),
+                      copy_.data(), &info, DIB_RGB_COLORS) != size.bmHeight)
+            return;
         rows_ = {copy_.data(), static_cast<ptrdiff_t>(size.bmWidth) * 4, width, height};
     }
 

@@ -9,7 +9,7 @@ bash scripts/deps.sh
 
 # Every C++ file follows the project's .clang-format.
 sources() { git ls-files '*.cpp' '*.h' 2>/dev/null ||
-  find core platform app filters textart formats bridge savejpg tests bench -name '*.cpp' -o -name '*.h' 2>/dev/null || true; }
+  find core platform app program filters textart formats bridge savejpg tests bench -name '*.cpp' -o -name '*.h' 2>/dev/null || true; }
 unformatted=$(sources | while read -r f; do
   clang-format --style=file "$f" | cmp -s "$f" - || echo "$f"; done)
 if [ -n "$unformatted" ]; then

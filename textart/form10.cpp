@@ -12,11 +12,8 @@ using textart::ReadSetting;
 using textart::TextBeforeNul;
 using textart::WriteSetting;
 
-const platform::FormDesign kForm10Design = {.caption = L"MiroltTextエディターの設定",
-                                            .clientWidthTwips = 4080,
-                                            .clientHeightTwips = 2700,
-                                            .border = platform::BorderStyle::FixedSingle,
-                                            .maxButton = false};
+const platform::FormDesign kForm10Design =
+    platform::FixedDialog(L"MiroltTextエディターの設定", 4080, 2700);
 
 constexpr wchar_t kSection[] = L"MiroltTextEditer";
 constexpr wchar_t kDefaultSize[] = L"8";

@@ -21,11 +21,7 @@ using platform::TextBox;
 using textart::TextBeforeNul;
 using textart::WriteSetting;
 
-const platform::FormDesign kForm7Design = {.caption = L"メモ帳の設定",
-                                           .clientWidthTwips = 5400,
-                                           .clientHeightTwips = 4035,
-                                           .border = platform::BorderStyle::FixedSingle,
-                                           .maxButton = false};
+const platform::FormDesign kForm7Design = platform::FixedDialog(L"メモ帳の設定", 5400, 4035);
 
 // The two font frames share one layout: name list on the left, size box on the right.
 constexpr double kFontFrameTop[] = {1095, 2310};

@@ -3,6 +3,7 @@
 #include "no_tips.h"
 #include "picture_cases.h"
 #include "picture_files.h"
+#include "program_under_test.h"
 #include "settings_file.h"
 
 #include "color.h"
@@ -18,96 +19,9 @@ using namespace mirolt::test;
 
 namespace {
 
-HWND WaitForWindow(const wchar_t *title, DWORD pid, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs) {
-        for (HWND w = FindWindowW(nullptr, title); w;
-             w = FindWindowExW(nullptr, w, nullptr, title)) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            if (owner == pid && IsWindowVisible(w)) return w;
-        }
-        Sleep(100);
-    }
-    return nullptr;
-}
-
-// What the screen shows at a point of a window's client area: another process's window
-// is read through the screen, as a person would see it.
-COLORREF ScreenPixel(HWND w, int x, int y) {
-    POINT p{x, y};
-    ClientToScreen(w, &p);
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, 1, 1);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, 1, 1, screen, p.x, p.y, SRCCOPY);
-    const COLORREF c = GetPixel(mem, 0, 0);
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    return c;
-}
-
-// Mirolt.exe started with a command line, ended when the test ends.
-class Program {
-  public:
-    explicit Program(const std::wstring &picture) {
-        std::wstring commandLine = L"\"" + WindowsPath(MIROLT_EXE) + L"\" " + picture;
-        STARTUPINFOW si{};
-        si.cb = sizeof(si);
-        started_ = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                  nullptr, &si, &pi_);
-    }
-    ~Program() {
-        if (!started_) return;
-        if (WaitForSingleObject(pi_.hProcess, 0) != WAIT_OBJECT_0)
-            TerminateProcess(pi_.hProcess, 1);
-        CloseHandle(pi_.hThread);
-        CloseHandle(pi_.hProcess);
-    }
-    bool Started() const { return started_; }
-    DWORD Id() const { return pi_.dwProcessId; }
-    bool Running() const { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
-    // Closes the main window as its close button does; the exit code, or -1.
-    long Close(HWND main) const {
-        PostMessageW(main, WM_CLOSE, 0, 0);
-        DWORD code = 1;
-        if (WaitForSingleObject(pi_.hProcess, 20000) != WAIT_OBJECT_0) return -1;
-        GetExitCodeProcess(pi_.hProcess, &code);
-        return long(code);
-    }
-
-  private:
-    PROCESS_INFORMATION pi_{};
-    bool started_ = false;
-};
-
 HWND SourceView(HWND main) {
     HWND pane = FindWindowExW(main, nullptr, nullptr, L"Picture5");
     return pane ? FindWindowExW(pane, nullptr, nullptr, L"Picture6") : nullptr;
-}
-
-// The text of a message box that the process shows, once it shows one.
-HWND WaitForMessageBox(DWORD pid, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs) {
-        for (HWND w = FindWindowW(L"#32770", nullptr); w;
-             w = FindWindowExW(nullptr, w, L"#32770", nullptr)) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            if (owner == pid && IsWindowVisible(w)) return w;
-        }
-        Sleep(100);
-    }
-    return nullptr;
-}
-
-std::wstring ControlText(HWND control) {
-    wchar_t text[256] = {};
-    SendMessageW(control, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text));
-    return text;
 }
 
 // Tiles of 100 pixels, red and blue.
@@ -128,14 +42,10 @@ TEST(EndToEnd, StartsWithACommandLinePictureAndCloses) {
     ASSERT_TRUE(CopyFileW(WindowsPath(MIROLT_EXE).c_str(), exe.c_str(), FALSE));
     WriteCompleteDataIni(dir.Path());
 
-    std::wstring commandLine = L"\"" + exe + L"\" " + picture;
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &si, &pi));
+    ProgramUnderTest program(exe, picture);
+    ASSERT_TRUE(program.Started());
 
-    HWND main = WaitForWindow(L"Mirolt", pi.dwProcessId, 30000);
+    HWND main = WaitForWindow(program.Id(), nullptr, L"Mirolt", 30000);
     ASSERT_NE(main, nullptr) << "no visible Mirolt window";
     HWND pane = FindWindowExW(main, nullptr, nullptr, L"Picture5");
     ASSERT_NE(pane, nullptr);
@@ -157,14 +67,7 @@ TEST(EndToEnd, StartsWithACommandLinePictureAndCloses) {
     EXPECT_GE(r.right, 80);
     EXPECT_GE(r.bottom, 60);
 
-    PostMessageW(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 20000), WAIT_OBJECT_0);
-    DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    EXPECT_EQ(code, 0u);
-    if (WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    EXPECT_EQ(program.Close(main), 0);
 }
 
 // A small JPEG whose frame header claims 40000 x 40000: refused before any decoder sees
@@ -180,16 +83,16 @@ TEST(EndToEnd, ALyingJpegIsRefusedAndTheProgramGoesOn) {
     const std::wstring path = dir.File(L"lying.jpg");
     WriteBytes(path, lying->bytes);
 
-    Program program(path);
+    ProgramUnderTest program(WindowsPath(MIROLT_EXE), path);
     ASSERT_TRUE(program.Started());
-    HWND box = WaitForMessageBox(program.Id(), 30000);
+    HWND box = WaitForWindow(program.Id(), L"#32770", nullptr, 30000);
     ASSERT_NE(box, nullptr) << "no message";
-    EXPECT_EQ(ControlText(GetDlgItem(box, 0xFFFF)), L"開けない！");
+    EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), L"開けない！");
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     for (int i = 0; i < 100 && IsWindow(box); ++i)
         Sleep(100);
     ASSERT_FALSE(IsWindow(box));
-    HWND main = WaitForWindow(L"Mirolt", program.Id(), 30000);
+    HWND main = WaitForWindow(program.Id(), nullptr, L"Mirolt", 30000);
     ASSERT_NE(main, nullptr);
     Sleep(500);
     EXPECT_TRUE(program.Running());
@@ -203,9 +106,9 @@ TEST(EndToEnd, ShowsA100MegapixelPicture) {
     const std::wstring path = dir.File(L"big.bmp");
     WriteBmp(path, 10000, 10000, Tile);
 
-    Program program(path);
+    ProgramUnderTest program(WindowsPath(MIROLT_EXE), path);
     ASSERT_TRUE(program.Started());
-    HWND main = WaitForWindow(L"Mirolt", program.Id(), 60000);
+    HWND main = WaitForWindow(program.Id(), nullptr, L"Mirolt", 60000);
     ASSERT_NE(main, nullptr);
     const auto same = [](COLORREF c, int32_t want) {
         return c == RGB(mirolt::RedOf(want), mirolt::GreenOf(want), mirolt::BlueOf(want));
@@ -278,24 +181,13 @@ TEST(EndToEnd, SavesTheResultAsJpegThroughTheDialog) {
     WriteBmp(picture, 64, 48);
 
     // The dialog's folder list starts at the program's current directory.
-    std::wstring commandLine = L"\"" + WindowsPath(MIROLT_DIST_EXE) + L"\" " + picture;
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               dir.Path().c_str(), &si, &pi));
-    // Whatever fails, the program does not outlive the test.
-    struct Reaper {
-        HANDLE process;
-        ~Reaper() {
-            if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0) TerminateProcess(process, 1);
-        }
-    } reaper{pi.hProcess};
-    HWND main = WaitForWindow(L"Mirolt", pi.dwProcessId, 30000);
+    ProgramUnderTest program(WindowsPath(MIROLT_DIST_EXE), picture, dir.Path());
+    ASSERT_TRUE(program.Started());
+    HWND main = WaitForWindow(program.Id(), nullptr, L"Mirolt", 30000);
     ASSERT_NE(main, nullptr);
     PostMessageW(main, WM_COMMAND, MenuCommand(main, L"画像をJPEG形式で保存", 5), 0);
 
-    HWND dialog = WaitForWindow(L"ファイルをJPGで保存する", pi.dwProcessId, 10000);
+    HWND dialog = WaitForWindow(program.Id(), nullptr, L"ファイルをJPGで保存する", 10000);
     ASSERT_NE(dialog, nullptr);
     HWND name = ChildWithText(dialog, L"*.jpg");
     ASSERT_NE(name, nullptr);
@@ -304,7 +196,7 @@ TEST(EndToEnd, SavesTheResultAsJpegThroughTheDialog) {
         SendMessageW(name, WM_CHAR, c, 1);
     PostMessageW(ChildWithText(dialog, L"保存"), BM_CLICK, 0, 0);
 
-    HWND done = WaitForWindow(L"成功", pi.dwProcessId, 20000);
+    HWND done = WaitForWindow(program.Id(), nullptr, L"成功", 20000);
     ASSERT_NE(done, nullptr) << "no success box";
     PostMessageW(done, WM_COMMAND, IDOK, 0);
     const std::string jpeg = ReadBytes(dir.File(L"e2e.jpg"));
@@ -314,9 +206,7 @@ TEST(EndToEnd, SavesTheResultAsJpegThroughTheDialog) {
     for (int i = 0; i < 50 && IsWindowVisible(dialog); ++i)
         Sleep(100);
     EXPECT_FALSE(IsWindowVisible(dialog)) << "the dialog stays after a successful save";
-    PostMessageW(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 20000), WAIT_OBJECT_0);
-    CloseHandle(pi.hThread);
+    EXPECT_NE(program.Close(main), -1) << "still running";
 }
 
 namespace {

@@ -3,6 +3,7 @@
 // outside what the dialog offers and what the main window shows.
 #include "no_tips.h"
 #include "plugin_files.h"
+#include "program_under_test.h"
 
 #include <windows.h>
 #include <gtest/gtest.h>
@@ -14,32 +15,6 @@ using namespace mirolt::test;
 
 namespace {
 
-bool WaitFor(const std::function<bool()> &condition, DWORD timeoutMs = 15000) {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs) {
-        if (condition()) return true;
-        Sleep(100);
-    }
-    return false;
-}
-
-// A visible top-level window of the process with this class (null: any) and title.
-HWND FindTopLevel(DWORD pid, const wchar_t *cls, const wchar_t *title) {
-    for (HWND w = FindWindowExW(nullptr, nullptr, cls, title); w;
-         w = FindWindowExW(nullptr, w, cls, title)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        if (owner == pid && IsWindowVisible(w)) return w;
-    }
-    return nullptr;
-}
-
-std::wstring TextOf(HWND w) {
-    wchar_t text[512] = {};
-    SendMessageW(w, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
 // Whether some static text of the window reads `text`.
 bool ShowsText(HWND w, const std::wstring &text) {
     for (HWND c = FindWindowExW(w, nullptr, L"Static", nullptr); c;
@@ -47,60 +22,6 @@ bool ShowsText(HWND w, const std::wstring &text) {
         if (TextOf(c) == text) return true;
     return false;
 }
-
-void Key(WORD vk) {
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_KEYBOARD;
-    in[0].ki.wVk = in[1].ki.wVk = vk;
-    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, in, sizeof(INPUT));
-    Sleep(150);
-}
-
-void Type(const std::wstring &text) {
-    for (wchar_t c : text) {
-        INPUT in[2] = {};
-        in[0].type = in[1].type = INPUT_KEYBOARD;
-        in[0].ki.wScan = in[1].ki.wScan = c;
-        in[0].ki.dwFlags = KEYEVENTF_UNICODE;
-        in[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
-        SendInput(2, in, sizeof(INPUT));
-    }
-    Sleep(300);
-}
-
-COLORREF ScreenPixel(HWND w, int x, int y) {
-    POINT p{x, y};
-    ClientToScreen(w, &p);
-    HDC screen = GetDC(nullptr);
-    const COLORREF c = GetPixel(screen, p.x, p.y);
-    ReleaseDC(nullptr, screen);
-    return c;
-}
-
-class MiroltProcess {
-  public:
-    explicit MiroltProcess(const std::wstring &exe) {
-        std::wstring commandLine = L"\"" + exe + L"\"";
-        STARTUPINFOW si{};
-        si.cb = sizeof(si);
-        started_ = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                  nullptr, &si, &pi_);
-    }
-    ~MiroltProcess() {
-        if (!started_) return;
-        if (WaitForSingleObject(pi_.hProcess, 20000) != WAIT_OBJECT_0)
-            TerminateProcess(pi_.hProcess, 1);
-        CloseHandle(pi_.hThread);
-        CloseHandle(pi_.hProcess);
-    }
-    bool Started() const { return started_; }
-    DWORD Pid() const { return pi_.dwProcessId; }
-
-  private:
-    bool started_ = false;
-    PROCESS_INFORMATION pi_{};
-};
 
 } // namespace
 
@@ -133,10 +54,10 @@ TEST(PluginOpenEndToEnd, OpensAPictureThroughThePluginFolderBesideTheProgram) {
     const std::wstring text = dir.File(L"e2e.txt");
     WriteBytes(text, "no picture");
 
-    MiroltProcess mirolt(exe);
+    ProgramUnderTest mirolt(exe);
     ASSERT_TRUE(mirolt.Started());
     HWND main = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (main = FindTopLevel(mirolt.Pid(), nullptr, L"Mirolt")); }));
+    ASSERT_TRUE(WaitFor([&] { return (main = TopWindow(mirolt.Id(), nullptr, L"Mirolt")); }));
     HWND view = FindWindowExW(FindWindowExW(main, nullptr, nullptr, L"Picture5"), nullptr, nullptr,
                               L"Picture6");
     ASSERT_NE(view, nullptr);
@@ -149,23 +70,23 @@ TEST(PluginOpenEndToEnd, OpensAPictureThroughThePluginFolderBesideTheProgram) {
                                  const std::function<void()> &whileShown = {}) {
         SetForegroundWindow(main);
         Sleep(300);
-        Key(VK_F10);
-        Key(VK_DOWN);
-        Key(VK_DOWN);
-        Key(VK_RETURN);
-        if (!WaitFor([&] { return (dialog = FindTopLevel(mirolt.Pid(), L"#32770", nullptr)); }))
+        Press(VK_F10);
+        Press(VK_DOWN);
+        Press(VK_DOWN);
+        Press(VK_RETURN);
+        if (!WaitFor([&] { return (dialog = TopWindow(mirolt.Id(), L"#32770", nullptr)); }))
             return false;
         Sleep(500);
         if (whileShown) whileShown();
         Type(file);
-        Key(VK_RETURN);
+        Press(VK_RETURN);
         return true;
     };
 
     ASSERT_TRUE(openThroughPlugin(text));
     HWND box = nullptr;
     ASSERT_TRUE(WaitFor([&] {
-        box = FindTopLevel(mirolt.Pid(), L"#32770", L"Mirolt");
+        box = TopWindow(mirolt.Id(), L"#32770", L"Mirolt");
         return box && ShowsText(box, L"対応するプラグインが見つかりません。");
     }));
     PostMessageW(box, WM_COMMAND, IDOK, 0);
@@ -196,12 +117,12 @@ TEST(PluginOpenEndToEnd, OpensAPictureThroughThePluginFolderBesideTheProgram) {
     // The picture-loaded menus: 処理 is enabled, and its first item publishes a result.
     SetForegroundWindow(main);
     Sleep(300);
-    Key(VK_F10);
-    Key(VK_RIGHT);
-    Key(VK_DOWN);
-    Key(VK_RETURN);
+    Press(VK_F10);
+    Press(VK_RIGHT);
+    Press(VK_DOWN);
+    Press(VK_RETURN);
     ASSERT_TRUE(WaitFor([&] {
-        box = FindTopLevel(mirolt.Pid(), L"#32770", L"Mirolt");
+        box = TopWindow(mirolt.Id(), L"#32770", L"Mirolt");
         return box && ShowsText(box, L"完了");
     }));
     PostMessageW(box, WM_COMMAND, IDOK, 0);
@@ -209,5 +130,5 @@ TEST(PluginOpenEndToEnd, OpensAPictureThroughThePluginFolderBesideTheProgram) {
                                 nullptr, L"Picture3");
     EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(result); }));
 
-    PostMessageW(main, WM_CLOSE, 0, 0);
+    mirolt.Close(main);
 }

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 using namespace mirolt;
@@ -445,31 +446,59 @@ TEST(PictureBox, ABandOfRowsDrawnKeepsTheRestOfTheImage) {
     EXPECT_EQ(box.Point(5, 5), red);
 }
 
+namespace {
+uint32_t BandColor(int x, int y, int run) {
+    return uint32_t((x * 7 + y * 13 + run) | 1);
+}
+
+// Clears the box and draws its whole square band by band from the top, seven rows at a time,
+// with `beforeBand` called before each band; the image drawn.
+Picture DrawBandByBand(PictureBox &box, int side, int run,
+                       const std::function<void(int)> &beforeBand = {}) {
+    box.Cls();
+    for (int y = 0; y < side; y += 7) {
+        if (beforeBand) beforeBand(y);
+        const int bottom = std::min(y + 7, side);
+        uint32_t *pixels = box.RowsForDrawing(bottom);
+        for (int yy = y; yy < bottom; ++yy)
+            for (int x = 0; x < side; ++x)
+                pixels[size_t(yy) * box.PixelStride() + size_t(x)] = BandColor(x, yy, run);
+    }
+    return box.Image();
+}
+
+void ExpectBands(const Picture &image, int side, int run) {
+    const uint32_t *bits = image.Bitmap()->Bits();
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x)
+            ASSERT_EQ(bits[size_t(y) * side + size_t(x)], BandColor(x, y, run))
+                << run << ": " << x << "," << y;
+}
+} // namespace
+
 // The memory of a fresh large surface comes in on other threads while its top rows are drawn
 // band by band: nothing drawn is lost to that.
 TEST(PictureBox, LargeImagesDrawnBandByBandKeepEveryPixel) {
     constexpr int kSide = 1100;
     Host host;
-    const PictureBox::Design d = HiddenSquare(kSide);
-    PictureBox box(host, L"box", d);
+    PictureBox box(host, L"box", HiddenSquare(kSide));
     std::vector<Picture> handedOn; // each run draws into a fresh surface
-    auto color = [](int x, int y, int run) { return uint32_t((x * 7 + y * 13 + run) | 1); };
-    for (int run = 0; run < 3; ++run) {
-        box.Cls();
-        for (int y = 0; y < kSide; y += 7) {
-            const int bottom = std::min(y + 7, kSide);
-            uint32_t *pixels = box.RowsForDrawing(bottom);
-            for (int yy = y; yy < bottom; ++yy)
-                for (int x = 0; x < kSide; ++x)
-                    pixels[size_t(yy) * box.PixelStride() + size_t(x)] = color(x, yy, run);
-        }
-        handedOn.push_back(box.Image());
-    }
-    for (int run = 0; run < 3; ++run) {
-        const uint32_t *bits = handedOn[size_t(run)].Bitmap()->Bits();
-        for (int y = 0; y < kSide; ++y)
-            for (int x = 0; x < kSide; ++x)
-                ASSERT_EQ(bits[size_t(y) * kSide + size_t(x)], color(x, y, run))
-                    << run << ": " << x << "," << y;
-    }
+    for (int run = 0; run < 3; ++run)
+        handedOn.push_back(DrawBandByBand(box, kSide, run));
+    for (int run = 0; run < 3; ++run)
+        ExpectBands(handedOn[size_t(run)], kSide, run);
+}
+
+// The program's end stops the worker threads while a fresh surface's memory is coming in and
+// its rows are being drawn: the drawing goes on without them and keeps every pixel. They
+// stay stopped for the rest of this test program.
+TEST(PictureBox, WorkerThreadsStoppedWhileAFreshSurfaceIsDrawnLoseNothing) {
+    constexpr int kSide = 1500; // a size of its own: a fresh surface
+    Host host;
+    PictureBox box(host, L"box", HiddenSquare(kSide));
+    ExpectBands(DrawBandByBand(box, kSide, 0,
+                               [](int y) {
+                                   if (y == 7 * 50) StopWorkerThreads();
+                               }),
+                kSide, 0);
 }

@@ -3,12 +3,14 @@
 // and in Wine's own Notepad.
 #include "no_tips.h"
 #include "picture_files.h"
+#include "program_under_test.h"
 
 #include <windows.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <functional>
+#include <optional>
 #include <string>
 
 using namespace mirolt::test;
@@ -20,57 +22,6 @@ std::string Cp932(const std::wstring &text) {
     bytes.resize(size_t(WideCharToMultiByte(932, 0, text.data(), int(text.size()), bytes.data(),
                                             int(bytes.size()), nullptr, nullptr)));
     return bytes;
-}
-
-bool Eventually(const std::function<bool()> &condition, int tries = 200) {
-    for (int i = 0; i < tries; ++i) {
-        if (condition()) return true;
-        Sleep(50);
-    }
-    return false;
-}
-
-struct Search {
-    DWORD pid; // 0: any process
-    const wchar_t *className;
-    const wchar_t *title;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK Visit(HWND w, LPARAM data) {
-    auto &s = *reinterpret_cast<Search *>(data);
-    wchar_t name[64] = {}, title[128] = {};
-    GetClassNameW(w, name, 64);
-    GetWindowTextW(w, title, 128);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(w, &owner);
-    if ((s.pid && owner != s.pid) || !IsWindowVisible(w)) return TRUE;
-    if (s.className && wcscmp(name, s.className) != 0) return TRUE;
-    if (s.title && wcscmp(title, s.title) != 0) return TRUE;
-    s.found = w;
-    return FALSE;
-}
-
-HWND TopWindow(DWORD pid, const wchar_t *className, const wchar_t *title) {
-    Search s{pid, className, title};
-    EnumWindows(Visit, reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
-
-std::wstring TextOf(HWND w) {
-    const LRESULT n = SendMessageW(w, WM_GETTEXTLENGTH, 0, 0);
-    std::wstring text(size_t(n) + 1, L'\0');
-    text.resize(size_t(SendMessageW(w, WM_GETTEXT, WPARAM(n + 1), LPARAM(text.data()))));
-    return text;
-}
-
-void Press(WORD key) {
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_KEYBOARD;
-    in[0].ki.wVk = in[1].ki.wVk = key;
-    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, in, sizeof(INPUT));
-    Sleep(100);
 }
 
 // Each cell's top-left colour picks a character of pattern 1: black 鬱, red (255) 記,
@@ -102,15 +53,12 @@ class TextArtEndToEnd : public ::testing::Test {
         const std::wstring picture = dir.File(L"cells.bmp");
         WriteBmp(picture, 20, 10, Cells);
 
-        std::wstring commandLine = L"\"" + exe + L"\" " + picture;
-        STARTUPINFOW si{};
-        si.cb = sizeof(si);
-        ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                   nullptr, &si, &pi));
+        program.emplace(exe, picture);
+        ASSERT_TRUE(program->Started());
         HWND main = nullptr;
         // Form8 and Form9 are up before the main window, as Form1 is shown last.
         ASSERT_TRUE(
-            Eventually([&] { return (main = TopWindow(pi.dwProcessId, nullptr, L"Mirolt")); }));
+            WaitFor([&] { return (main = TopWindow(program->Id(), nullptr, L"Mirolt")); }, 10000));
         Sleep(1000); // the command line's picture
         SetForegroundWindow(main);
         Press(VK_F10);
@@ -120,8 +68,8 @@ class TextArtEndToEnd : public ::testing::Test {
             Press(VK_DOWN);
         Press(VK_RETURN);
         HWND done = nullptr;
-        ASSERT_TRUE(Eventually(
-            [&] { return (done = TopWindow(pi.dwProcessId, L"#32770", L"Mirolt")); }, 600))
+        ASSERT_TRUE(
+            WaitFor([&] { return (done = TopWindow(program->Id(), L"#32770", L"Mirolt")); }, 30000))
             << "no 完了";
         std::wstring texts;
         for (HWND c = GetWindow(done, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
@@ -131,17 +79,8 @@ class TextArtEndToEnd : public ::testing::Test {
         Sleep(300);
     }
 
-    void TearDown() override {
-        if (pi.hProcess) {
-            TerminateProcess(pi.hProcess, 0);
-            WaitForSingleObject(pi.hProcess, 10000);
-            CloseHandle(pi.hThread);
-            CloseHandle(pi.hProcess);
-        }
-    }
-
     TempFolder dir;
-    PROCESS_INFORMATION pi{};
+    std::optional<ProgramUnderTest> program; // ended before its folder goes
 };
 
 // The working picture takes the source view's outer size: its border adds a column and a row
@@ -152,7 +91,7 @@ const wchar_t kRows[] = L"鬱記母一鬱\r\n一母記鬱鬱\r\n鬱鬱鬱鬱鬱\
 
 TEST_F(TextArtEndToEnd, EditorViewerShowsTheRows) {
     Convert(L"Mirolt");
-    HWND editor = TopWindow(pi.dwProcessId, nullptr, L"MiroltTextエディター");
+    HWND editor = TopWindow(program->Id(), nullptr, L"MiroltTextエディター");
     ASSERT_NE(editor, nullptr);
     HWND box = GetWindow(editor, GW_CHILD);
     ASSERT_NE(box, nullptr);
@@ -223,20 +162,18 @@ TEST_F(TextArtEndToEnd, NotepadFontItemsSetWinesNotepadsStoredFont) {
                    sizeof(tenths));
     RegCloseKey(key);
 
-    std::wstring commandLine = L"\"" + exe + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &si, &pi));
+    program.emplace(exe);
+    ASSERT_TRUE(program->Started());
     HWND main = nullptr;
-    ASSERT_TRUE(Eventually([&] { return (main = TopWindow(pi.dwProcessId, nullptr, L"Mirolt")); }));
+    ASSERT_TRUE(
+        WaitFor([&] { return (main = TopWindow(program->Id(), nullptr, L"Mirolt")); }, 10000));
     Sleep(500);
 
     // Runs the item `downs` entries below メモ帳の設定 in its submenu and follows the Notepad it
     // starts until that Notepad has gone.
     const auto run = [&](int downs) {
         SetForegroundWindow(main);
-        ASSERT_TRUE(Eventually([&] { return GetForegroundWindow() == main; }));
+        ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == main; }, 10000));
         Press(VK_F10);
         for (int i = 0; i < 5; ++i)
             Press(VK_RIGHT); // 設定
@@ -247,7 +184,7 @@ TEST_F(TextArtEndToEnd, NotepadFontItemsSetWinesNotepadsStoredFont) {
             Press(VK_DOWN);
         Press(VK_RETURN);
         HWND notepad = nullptr;
-        ASSERT_TRUE(Eventually([&] { return (notepad = TopWindow(0, L"Notepad", nullptr)); }, 400))
+        ASSERT_TRUE(WaitFor([&] { return (notepad = TopWindow(0, L"Notepad", nullptr)); }, 20000))
             << "Notepad not started";
         DWORD pid = 0;
         GetWindowThreadProcessId(notepad, &pid);
@@ -258,8 +195,8 @@ TEST_F(TextArtEndToEnd, NotepadFontItemsSetWinesNotepadsStoredFont) {
         CloseHandle(process);
         ASSERT_TRUE(closed) << "Notepad still open";
         // The main window comes back; no box on the way.
-        EXPECT_TRUE(Eventually([&] { return GetForegroundWindow() == main; }));
-        EXPECT_EQ(TopWindow(pi.dwProcessId, L"#32770", nullptr), nullptr);
+        EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == main; }, 10000));
+        EXPECT_EQ(TopWindow(program->Id(), L"#32770", nullptr), nullptr);
     };
 
     run(1);

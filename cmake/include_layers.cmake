@@ -1,0 +1,50 @@
+# Checks that every #include runs downwards: program/ (start-up) above the features
+# (filters/, textart/, formats/), the features above app/ (the main window), app/ above
+# platform/, platform/ above core/. A feature includes no other feature; bridge/ and
+# savejpg/ include nothing of the program, which sees only their interface headers. With
+# every edge pointing down, no include can form a loop between folders.
+#   cmake -DSOURCE_DIR=<tree> -P include_layers.cmake
+cmake_minimum_required(VERSION 3.25)
+set(features filters textart formats)
+set(may_include_core core)
+set(may_include_platform platform core)
+set(may_include_app app platform core)
+foreach(feature IN LISTS features)
+  set(may_include_${feature} ${feature} app platform core)
+endforeach()
+set(may_include_formats ${may_include_formats} bridge savejpg)
+set(may_include_program program ${features} app platform core bridge savejpg)
+set(may_include_bridge bridge)
+set(may_include_savejpg savejpg)
+set(folders core platform app ${features} program bridge savejpg)
+
+# Which folder each header belongs to: headers are included by their bare names.
+foreach(folder IN LISTS folders)
+  file(GLOB headers RELATIVE ${SOURCE_DIR}/${folder} ${SOURCE_DIR}/${folder}/*.h)
+  foreach(header IN LISTS headers)
+    if(DEFINED owner_${header})
+      message(SEND_ERROR "${header} is in both ${owner_${header}}/ and ${folder}/")
+    endif()
+    set(owner_${header} ${folder})
+  endforeach()
+endforeach()
+
+set(upward 0)
+foreach(folder IN LISTS folders)
+  file(GLOB sources ${SOURCE_DIR}/${folder}/*.h ${SOURCE_DIR}/${folder}/*.cpp)
+  foreach(source IN LISTS sources)
+    file(STRINGS ${source} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+    foreach(line IN LISTS lines)
+      string(REGEX REPLACE "^[^\"]*\"([^\"]*)\".*$" "\\1" included "${line}")
+      get_filename_component(header ${included} NAME)
+      if(DEFINED owner_${header} AND NOT ${owner_${header}} IN_LIST may_include_${folder})
+        file(RELATIVE_PATH name ${SOURCE_DIR} ${source})
+        message(SEND_ERROR "${name} includes ${owner_${header}}/${header}")
+        math(EXPR upward "${upward} + 1")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(upward EQUAL 0)
+  message(STATUS "Every include runs downwards")
+endif()
