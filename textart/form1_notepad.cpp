@@ -61,12 +61,12 @@ void WaitForSteadyFocus() {
 }
 
 // Reads the settings afresh, starts Notepad, sets its font to the name and size that
-// `name` and `size` pick and closes it. Any failure on the way (no such program, a broken
-// keystroke string, the main window gone) says so and opens the settings, where the path can
-// be put right; keys already sent stay sent.
+// `name` and `size` pick and closes it. Any failure on the way (a stored length that is no
+// number, no such program, a broken keystroke string, the main window gone) says so and opens the
+// settings, where the path can be put right; keys already sent stay sent.
 void SetNotepadFont(Form1 &form, std::wstring Form1::*name, std::wstring Form1::*size) {
     try {
-        form.LoadTextArtSettings();
+        form.LoadTextArtSettings(true);
         // Each keeps the NULs of its read buffer; only the text before the first counts.
         platform::Shell(textart::TextBeforeNul(form.NotepadPath), platform::vbMaximizedFocus);
         for (const Stroke &s : kFontSequence) {

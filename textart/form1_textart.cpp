@@ -42,11 +42,12 @@ void ShowConversionError(int number) {
 
 } // namespace
 
-void Form1::LoadTextArtSettings() {
+void Form1::LoadTextArtSettings(bool lengthErrorsRaise) {
     using namespace textart;
-    ReadLengthSetting(L"Notepad", L"Size", Module1::NotepadPathLength);
-    ReadLengthSetting(L"FontData", L"BeforeLong", Module1::StandardFontNameLength);
-    ReadLengthSetting(L"FontData", L"AfterLong", Module1::TextArtFontNameLength);
+    ReadLengthSetting(L"Notepad", L"Size", Module1::NotepadPathLength, lengthErrorsRaise);
+    ReadLengthSetting(L"FontData", L"BeforeLong", Module1::StandardFontNameLength,
+                      lengthErrorsRaise);
+    ReadLengthSetting(L"FontData", L"AfterLong", Module1::TextArtFontNameLength, lengthErrorsRaise);
     if (auto v = ReadSizedSetting(L"FontData", L"BeforeFont", Module1::StandardFontNameLength))
         StandardFontName = std::move(*v);
     if (auto v = ReadSetting(L"FontSizeData", L"BeforeFont", kFontSizeBuffer))
