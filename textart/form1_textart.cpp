@@ -150,9 +150,12 @@ void Form1::MakeTextArt() {
             platform::AppActivate(kMainCaption);
             restore();
             if (notepad) {
-                platform::Shell(NotepadPath, platform::vbNormalFocus);
-                // Characters the keystroke syntax reads as key codes are typed as themselves.
-                platform::SendKeys(EscapeKeys(text), true);
+                // Typed only into the Notepad started here, once its window has the focus for
+                // good; characters the keystroke syntax reads as key codes are typed as
+                // themselves.
+                const uint32_t started = platform::Shell(NotepadPath, platform::vbNormalFocus);
+                platform::WaitForProgram(started, platform::ProgramState::MainWindowActive);
+                platform::SendKeysTo(started, EscapeKeys(text));
                 text = std::wstring();
                 Picture2.Cls();
                 Picture3.SetPicture(Picture2.Image());

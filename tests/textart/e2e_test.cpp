@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 using namespace mirolt::test;
@@ -70,7 +71,64 @@ void Press(WORD key) {
     in[0].ki.wVk = in[1].ki.wVk = key;
     in[1].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(2, in, sizeof(INPUT));
-    Sleep(100);
+}
+
+// The pop-up menus that process `pid` shows.
+int OpenMenus(DWORD pid) {
+    int n = 0;
+    for (HWND w = FindWindowExW(nullptr, nullptr, L"#32768", nullptr); w;
+         w = FindWindowExW(nullptr, w, L"#32768", nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        n += owner == pid && IsWindowVisible(w);
+    }
+    return n;
+}
+
+// Brings `w` to the front and waits until it has stayed there for a moment: the focus events
+// of an activation can come after it and take a menu down again.
+bool SteadyForeground(HWND w) {
+    ULONGLONG since = 0;
+    return Eventually(
+        [&] {
+            if (GetForegroundWindow() != w) {
+                SetForegroundWindow(w);
+                since = 0;
+            } else if (!since) {
+                since = GetTickCount64();
+            }
+            return since && GetTickCount64() - since >= 500;
+        },
+        400);
+}
+
+// Chooses an item of `main`'s menu by keys: F10, `rights` along the bar, then per level the
+// number of Down presses below its first entry (the first level opened with Down, the others
+// with Right), then Enter. Each menu is seen open before the next keys; when one does not
+// open (a key lost to a late focus change) every menu is closed and the choice starts over.
+bool ChooseMenuItem(HWND main, DWORD pid, int rights, std::initializer_list<int> downs) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (!SteadyForeground(main)) continue;
+        Press(VK_F10);
+        for (int i = 0; i < rights; ++i)
+            Press(VK_RIGHT);
+        int level = 0;
+        for (int n : downs) {
+            Press(level == 0 ? VK_DOWN : VK_RIGHT);
+            ++level;
+            if (!Eventually([&] { return OpenMenus(pid) == level; }, 100)) break;
+            for (int i = 0; i < n; ++i)
+                Press(VK_DOWN);
+        }
+        if (level == int(downs.size()) && OpenMenus(pid) == level) {
+            Press(VK_RETURN);
+            return true;
+        }
+        for (int i = 0; i < 3; ++i)
+            Press(VK_ESCAPE);
+        Eventually([&] { return OpenMenus(pid) == 0; });
+    }
+    return false;
 }
 
 // Each cell's top-left colour picks a character of pattern 1: black 鬱, red (255) 記,
@@ -111,14 +169,8 @@ class TextArtEndToEnd : public ::testing::Test {
         // Form8 and Form9 are up before the main window, as Form1 is shown last.
         ASSERT_TRUE(
             Eventually([&] { return (main = TopWindow(pi.dwProcessId, nullptr, L"Mirolt")); }));
-        Sleep(1000); // the command line's picture
-        SetForegroundWindow(main);
-        Press(VK_F10);
-        Press(VK_RIGHT);
-        Press(VK_DOWN);
-        for (int i = 0; i < 5; ++i)
-            Press(VK_DOWN);
-        Press(VK_RETURN);
+        // The command line's picture is loaded before the menu takes keys: they wait in the queue.
+        ASSERT_TRUE(ChooseMenuItem(main, pi.dwProcessId, 1, {5})); // 処理の実行 > 文字絵作成
         HWND done = nullptr;
         ASSERT_TRUE(Eventually(
             [&] { return (done = TopWindow(pi.dwProcessId, L"#32770", L"Mirolt")); }, 600))
@@ -128,7 +180,7 @@ class TextArtEndToEnd : public ::testing::Test {
             texts += TextOf(c) + L"|";
         EXPECT_NE(texts.find(L"|完了|"), std::wstring::npos) << Cp932(texts);
         PostMessageW(done, WM_COMMAND, IDOK, 0);
-        Sleep(300);
+        ASSERT_TRUE(Eventually([&] { return !IsWindow(done); }));
     }
 
     void TearDown() override {
@@ -230,22 +282,11 @@ TEST_F(TextArtEndToEnd, NotepadFontItemsSetWinesNotepadsStoredFont) {
                                nullptr, &si, &pi));
     HWND main = nullptr;
     ASSERT_TRUE(Eventually([&] { return (main = TopWindow(pi.dwProcessId, nullptr, L"Mirolt")); }));
-    Sleep(500);
 
     // Runs the item `downs` entries below メモ帳の設定 in its submenu and follows the Notepad it
     // starts until that Notepad has gone.
     const auto run = [&](int downs) {
-        SetForegroundWindow(main);
-        ASSERT_TRUE(Eventually([&] { return GetForegroundWindow() == main; }));
-        Press(VK_F10);
-        for (int i = 0; i < 5; ++i)
-            Press(VK_RIGHT); // 設定
-        Press(VK_DOWN);
-        Press(VK_DOWN); // メモ帳の設定
-        Press(VK_RIGHT);
-        for (int i = 0; i < downs; ++i)
-            Press(VK_DOWN);
-        Press(VK_RETURN);
+        ASSERT_TRUE(ChooseMenuItem(main, pi.dwProcessId, 5, {1, downs})); // 設定 > メモ帳の設定
         HWND notepad = nullptr;
         ASSERT_TRUE(Eventually([&] { return (notepad = TopWindow(0, L"Notepad", nullptr)); }, 400))
             << "Notepad not started";
