@@ -112,7 +112,9 @@ class Form1 : public platform::Form {
     // Data.ini, read afresh by LoadTextArtSettings; each keeps the NULs of its read buffer.
     std::wstring NotepadPath, StandardFontName, StandardFontSize, TextArtFontName, TextArtFontSize;
     std::array<std::wstring, 11> TextArtChars; // 0 stands for the darkest cells
-    void LoadTextArtSettings();
+    // `lengthErrorsRaise`: a stored length that is no usable number raises a run-time error
+    // (for the Notepad items' failure path) rather than counting as an unreadable key.
+    void LoadTextArtSettings(bool lengthErrorsRaise = false);
     void MakeTextArt();
     void Mozie_Click();
     void MoziMemotyou_Click();

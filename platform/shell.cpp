@@ -8,8 +8,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cwchar>
+#include <exception>
 #include <iterator>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace mirolt::platform {
@@ -73,7 +76,9 @@ constexpr DWORD kBatchTimeoutMs = 10000;
 
 class KeySender {
   public:
-    explicit KeySender(bool wait) : wait_(wait) {}
+    // `onlyTo`, a process id: keys go to that process's windows only, sent from a thread that
+    // has no windows and answers no messages. 0: to whatever window is active.
+    explicit KeySender(bool wait, DWORD onlyTo = 0) : wait_(wait), onlyTo_(onlyTo) {}
     ~KeySender() { Detach(); }
 
     void Add(const Keystroke &k) {
@@ -147,7 +152,12 @@ class KeySender {
 
     void Flush() {
         if (pending_.empty()) return;
-        HWND target = wait_ ? GetForegroundWindow() : nullptr;
+        HWND target = wait_ || onlyTo_ ? GetForegroundWindow() : nullptr;
+        if (onlyTo_ && ProcessOf(target) != onlyTo_) {
+            pending_.clear();
+            throw RuntimeError(kInvalidProcedureCall);
+        }
+        if (!wait_) target = nullptr;
         const DWORD thread = target ? GetWindowThreadProcessId(target, nullptr) : 0;
         const bool own = thread == GetCurrentThreadId();
         if (thread && !own) Attach(thread);
@@ -183,9 +193,11 @@ class KeySender {
                 MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
             } else {
                 HANDLE h = thread.get();
-                const DWORD r = MsgWaitForMultipleObjects(h ? 1 : 0, &h, FALSE, 2, QS_SENDMESSAGE);
+                const DWORD r =
+                    onlyTo_ ? (h ? WaitForSingleObject(h, 2) : (Sleep(2), WAIT_TIMEOUT))
+                            : MsgWaitForMultipleObjects(h ? 1 : 0, &h, FALSE, 2, QS_SENDMESSAGE);
                 if (h && r == WAIT_OBJECT_0) return true; // the thread has ended
-                AnswerSentMessages();
+                if (!onlyTo_) AnswerSentMessages();
             }
         }
         return true;
@@ -203,6 +215,7 @@ class KeySender {
     }
 
     bool wait_;
+    DWORD onlyTo_;
     int held_[3] = {};
     std::vector<INPUT> pending_;
     DWORD attached_ = 0;
@@ -226,6 +239,81 @@ BOOL CALLBACK VisitTitle(HWND w, LPARAM data) {
         return TRUE;
     s.found = w;
     return FALSE;
+}
+
+// Keys for one program, sent by a thread of their own.
+struct KeyJob {
+    std::vector<Keystroke> strokes;
+    DWORD pid;
+    std::exception_ptr error;
+};
+
+DWORD WINAPI SendKeyJob(LPVOID data) {
+    KeyJob &job = *static_cast<KeyJob *>(data);
+    try {
+        KeySender sender(true, job.pid);
+        for (const Keystroke &k : job.strokes)
+            sender.Add(k);
+        sender.Finish();
+    } catch (...) {
+        job.error = std::current_exception();
+    }
+    return 0;
+}
+
+// ---- the windows of a started program ---------------------------------------------------
+
+bool HasClass(HWND w, const wchar_t *name) {
+    wchar_t text[16] = {};
+    GetClassNameW(w, text, int(std::size(text)));
+    return wcscmp(text, name) == 0;
+}
+
+// The first control of a dialog box that the Tab key stops at.
+HWND FirstTabStop(HWND dialog) {
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        const LONG style = GetWindowLongW(c, GWL_STYLE);
+        if ((style & (WS_TABSTOP | WS_VISIBLE | WS_DISABLED)) == (WS_TABSTOP | WS_VISIBLE))
+            return c;
+    }
+    return nullptr;
+}
+
+// A visible top-level window of class `className` that process `pid` shows.
+HWND TopWindowOf(DWORD pid, const wchar_t *className) {
+    for (HWND w = FindWindowExW(nullptr, nullptr, className, nullptr); w;
+         w = FindWindowExW(nullptr, w, className, nullptr))
+        if (ProcessOf(w) == pid && IsWindowVisible(w)) return w;
+    return nullptr;
+}
+
+// What identifies `state` now (the windows involved), or nothing while the program is not in it.
+std::pair<HWND, HWND> StateNow(DWORD pid, ProgramState state) {
+    HWND active = GetForegroundWindow();
+    if (!active || ProcessOf(active) != pid || !IsWindowVisible(active)) return {};
+    const bool dialog = HasClass(active, L"#32770");
+    switch (state) {
+    case ProgramState::MainWindowActive:
+        if (dialog || GetWindow(active, GW_OWNER)) return {};
+        return {active, nullptr};
+    case ProgramState::MenuOpen: {
+        HWND menu = TopWindowOf(pid, L"#32768");
+        if (dialog || GetWindow(active, GW_OWNER) || !menu) return {};
+        return {active, menu};
+    }
+    case ProgramState::DialogActive: {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        if (!dialog || !GetGUIThreadInfo(GetWindowThreadProcessId(active, nullptr), &info))
+            return {};
+        HWND first = FirstTabStop(active);
+        if (!first || !(info.hwndFocus == first || IsChild(first, info.hwndFocus))) return {};
+        return {active, info.hwndFocus};
+    }
+    case ProgramState::Ended:
+        break;
+    }
+    return {};
 }
 
 } // namespace
@@ -275,6 +363,50 @@ void AppActivate(const std::wstring &title) {
     if (!found) throw RuntimeError(kInvalidProcedureCall);
     if (IsIconic(found)) ShowWindow(found, SW_RESTORE);
     SetForegroundWindow(found);
+}
+
+void WaitForProgram(uint32_t taskId, ProgramState state, uint32_t timeoutMs) {
+    // How long a window state must hold: the focus events of a window just activated can
+    // come later than its activation, and Wine takes the held keys afresh with them, so an
+    // Alt sent before them would be dropped.
+    constexpr ULONGLONG kSteadyMs = 400;
+    unique_handle process(OpenProcess(SYNCHRONIZE, FALSE, taskId));
+    if (!process) { // gone already
+        if (state == ProgramState::Ended) return;
+        throw RuntimeError(kInvalidProcedureCall);
+    }
+    const ULONGLONG start = GetTickCount64();
+    ULONGLONG since = start;
+    std::pair<HWND, HWND> seen{};
+    HANDLE h = process.get();
+    for (;;) {
+        const bool ended = WaitForSingleObject(h, 0) == WAIT_OBJECT_0;
+        if (state == ProgramState::Ended && ended) return;
+        if (ended) break;
+        if (state != ProgramState::Ended) {
+            const ULONGLONG now = GetTickCount64();
+            if (const std::pair<HWND, HWND> windows = StateNow(taskId, state); windows != seen) {
+                seen = windows;
+                since = now;
+            } else if (seen.first && now - since >= kSteadyMs) {
+                return;
+            }
+        }
+        if (GetTickCount64() - start >= timeoutMs) break;
+        if (MsgWaitForMultipleObjects(1, &h, FALSE, 10, QS_SENDMESSAGE) != WAIT_OBJECT_0)
+            AnswerSentMessages();
+    }
+    throw RuntimeError(kInvalidProcedureCall);
+}
+
+void SendKeysTo(uint32_t taskId, const std::wstring &keys) {
+    KeyJob job{ParseKeys(keys.c_str()), taskId, nullptr}; // a broken string: nothing sent
+    unique_handle thread(CreateThread(nullptr, 0, SendKeyJob, &job, 0, nullptr));
+    if (!thread) throw RuntimeError(kOutOfMemory);
+    HANDLE h = thread.get();
+    while (MsgWaitForMultipleObjects(1, &h, FALSE, INFINITE, QS_SENDMESSAGE) != WAIT_OBJECT_0)
+        AnswerSentMessages();
+    if (job.error) std::rethrow_exception(job.error);
 }
 
 void SendKeys(const std::wstring &keys, bool wait) {

@@ -76,14 +76,22 @@ std::optional<int32_t> ReadNumberSetting(const std::wstring &section, const std:
     return n;
 }
 
-bool ReadLengthSetting(const std::wstring &section, const std::wstring &key, int32_t &length) {
-    const std::optional<int32_t> n = ReadNumber(section, key, kLongBuffer);
-    if (!n || *n > kLargestLength) {
-        ReadFailed();
-        return false;
+bool ReadLengthSetting(const std::wstring &section, const std::wstring &key, int32_t &length,
+                       bool malformedRaises) {
+    const std::optional<std::wstring> value = Read(section, key, kLongBuffer);
+    const std::optional<int32_t> n =
+        value ? DecimalWholeNumber(TextBeforeNul(*value)) : std::nullopt;
+    if (n && *n <= kLargestLength) {
+        length = *n;
+        return true;
     }
-    length = *n;
-    return true;
+    if (value && malformedRaises) {
+        const std::wstring text = TextBeforeNul(*value);
+        const bool digits = text.find_first_not_of(L"0123456789") == std::wstring::npos;
+        throw RuntimeError(digits ? kOverflow : kTypeMismatch);
+    }
+    ReadFailed();
+    return false;
 }
 
 std::optional<std::wstring> ReadSizedSetting(const std::wstring &section, const std::wstring &key,

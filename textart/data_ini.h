@@ -38,8 +38,11 @@ std::optional<int32_t> ReadNumberSetting(const std::wstring &section, const std:
 
 // Reads a stored length (buffer 256) into one of the shared lengths. A length that is no
 // decimal whole number, or whose double overflows a signed 32-bit integer, is unreadable:
-// the box, and `length` keeps its value. Returns whether `length` was set.
-bool ReadLengthSetting(const std::wstring &section, const std::wstring &key, int32_t &length);
+// the box, and `length` keeps its value; with `malformedRaises` such a length raises type
+// mismatch (13) or overflow (6) instead, for a caller that reports it on its own failure path
+// (a key that cannot be read at all still gives the box). Returns whether `length` was set.
+bool ReadLengthSetting(const std::wstring &section, const std::wstring &key, int32_t &length,
+                       bool malformedRaises = false);
 
 // Reads a value sized by its stored length: a buffer of length x 2 characters, room for the
 // value when every character takes two ANSI bytes, so a longer value is cut to length x 2 - 1

@@ -61,8 +61,11 @@ void Form10::Form_Load() {
     LoadEditorSettings();
 }
 
+// As a fresh dialog shows it: caret and scroll at the start, also when the preview held the
+// sample already (scrolled along by a Tab into it, which selects it whole).
 void Form10::ShowSample() {
     Text2.SetText(kEditorSample);
+    Text2.SetSelStart(0);
 }
 
 // Any name goes to the preview: one that is no installed face shows the system's

@@ -10,8 +10,7 @@
 #include "shell.h"
 #include "vb_error.h"
 
-#include <windows.h>
-
+#include <optional>
 #include <string>
 
 namespace mirolt::app {
@@ -23,61 +22,57 @@ enum class Typed { Keys, FontName, FontSize };
 struct Stroke {
     Typed typed;
     const wchar_t *keys = nullptr;
-    bool steadyFocus = false; // sent once the active window has settled
+    // What the started Notepad must show before the string is sent, if anything.
+    std::optional<platform::ProgramState> needs;
 };
+
+using enum platform::ProgramState;
 
 // Notepad's font dialog through its Edit menu, name, style and size typed into its three boxes,
 // then its exit through the File menu. The counts fit Wine's notepad.exe: フォント is the ninth
-// entry of 編集, 終了 the eighth of ファイル (disabled entries count, separators do not).
+// entry of 編集, 終了 the eighth of ファイル (disabled entries count, separators do not). Each
+// menu is opened only from Notepad's main window, each menu's keys go only into the open menu
+// and the name only into the dialog's first box: a step whose window does not come ends the
+// item before its keys.
 constexpr Stroke kFontSequence[] = {
-    {Typed::Keys, L"%(E)", true}, {Typed::Keys, L"{Down 8}"},
-    {Typed::Keys, L"{Enter}"},    {Typed::FontName},
-    {Typed::Keys, L"{tab}"},      {Typed::Keys, L"標準"},
-    {Typed::Keys, L"{tab}"},      {Typed::FontSize},
-    {Typed::Keys, L"{tab}"},      {Typed::Keys, L"{Enter}"},
-    {Typed::Keys, L"%(F)", true}, {Typed::Keys, L"{Down 7}"},
+    {Typed::Keys, L"%(E)", MainWindowActive},
+    {Typed::Keys, L"{Down 8}", MenuOpen},
+    {Typed::Keys, L"{Enter}"},
+    {Typed::FontName, nullptr, DialogActive},
+    {Typed::Keys, L"{tab}"},
+    {Typed::Keys, L"標準"},
+    {Typed::Keys, L"{tab}"},
+    {Typed::FontSize},
+    {Typed::Keys, L"{tab}"},
+    {Typed::Keys, L"{Enter}"},
+    {Typed::Keys, L"%(F)", MainWindowActive},
+    {Typed::Keys, L"{Down 7}", MenuOpen},
     {Typed::Keys, L"{Enter}"},
 };
 
 constexpr wchar_t kMainCaption[] = L"Mirolt";
 
-// Wine re-reads the held keys from the display when the focus reaches a window, so an Alt sent
-// while Notepad's window or font dialog is still taking the focus is dropped and its letter
-// typed as text. A menu is therefore opened only once the active window has stayed the same
-// for a moment (three seconds at most). Nothing is pumped meanwhile: the main window's own
-// late focus events, handled then, pulled the focus away from Notepad now and again.
-void WaitForSteadyFocus() {
-    constexpr ULONGLONG kSteady = 300, kLongest = 3000;
-    const ULONGLONG start = GetTickCount64();
-    ULONGLONG since = start;
-    HWND last = GetForegroundWindow();
-    while (GetTickCount64() - since < kSteady && GetTickCount64() - start < kLongest) {
-        Sleep(20);
-        if (HWND now = GetForegroundWindow(); now != last) {
-            last = now;
-            since = GetTickCount64();
-        }
-    }
-}
-
-// Reads the settings afresh, starts Notepad, sets its font to the name and size that
-// `name` and `size` pick and closes it. Any failure on the way (no such program, a broken
-// keystroke string, the main window gone) says so and opens the settings, where the path can
-// be put right; keys already sent stay sent.
+// Reads the settings afresh, starts Notepad, sets its font to the name and size that `name` and
+// `size` pick and closes it, sending keys only into that Notepad and its font dialog. Any failure
+// on the way (a stored length that is no number, no such program, a window of it that does not
+// come, Notepad still open at the end, the main window gone) says so and opens the settings,
+// where the path can be put right; keys already sent stay sent.
 void SetNotepadFont(Form1 &form, std::wstring Form1::*name, std::wstring Form1::*size) {
     try {
-        form.LoadTextArtSettings();
+        form.LoadTextArtSettings(true);
         // Each keeps the NULs of its read buffer; only the text before the first counts.
-        platform::Shell(textart::TextBeforeNul(form.NotepadPath), platform::vbMaximizedFocus);
+        const uint32_t notepad =
+            platform::Shell(textart::TextBeforeNul(form.NotepadPath), platform::vbMaximizedFocus);
         for (const Stroke &s : kFontSequence) {
-            if (s.steadyFocus) WaitForSteadyFocus();
-            if (s.typed == Typed::Keys)
-                platform::SendKeys(s.keys, true);
-            else
-                platform::SendKeys(EscapeKeys(textart::TextBeforeNul(
-                                       form.*(s.typed == Typed::FontName ? name : size))),
-                                   true);
+            if (s.needs) platform::WaitForProgram(notepad, *s.needs);
+            platform::SendKeysTo(notepad,
+                                 s.typed == Typed::Keys
+                                     ? std::wstring(s.keys)
+                                     : EscapeKeys(textart::TextBeforeNul(
+                                           form.*(s.typed == Typed::FontName ? name : size))));
         }
+        // Still open, it did not take the keys as meant (a question to save typed text).
+        platform::WaitForProgram(notepad, Ended);
         platform::AppActivate(kMainCaption);
     } catch (const RuntimeError &) {
         platform::MsgBox(L"メモ帳が見つかりません");

@@ -42,11 +42,12 @@ void ShowConversionError(int number) {
 
 } // namespace
 
-void Form1::LoadTextArtSettings() {
+void Form1::LoadTextArtSettings(bool lengthErrorsRaise) {
     using namespace textart;
-    ReadLengthSetting(L"Notepad", L"Size", Module1::NotepadPathLength);
-    ReadLengthSetting(L"FontData", L"BeforeLong", Module1::StandardFontNameLength);
-    ReadLengthSetting(L"FontData", L"AfterLong", Module1::TextArtFontNameLength);
+    ReadLengthSetting(L"Notepad", L"Size", Module1::NotepadPathLength, lengthErrorsRaise);
+    ReadLengthSetting(L"FontData", L"BeforeLong", Module1::StandardFontNameLength,
+                      lengthErrorsRaise);
+    ReadLengthSetting(L"FontData", L"AfterLong", Module1::TextArtFontNameLength, lengthErrorsRaise);
     if (auto v = ReadSizedSetting(L"FontData", L"BeforeFont", Module1::StandardFontNameLength))
         StandardFontName = std::move(*v);
     if (auto v = ReadSetting(L"FontSizeData", L"BeforeFont", kFontSizeBuffer))
@@ -149,9 +150,12 @@ void Form1::MakeTextArt() {
             platform::AppActivate(kMainCaption);
             restore();
             if (notepad) {
-                platform::Shell(NotepadPath, platform::vbNormalFocus);
-                // Characters the keystroke syntax reads as key codes are typed as themselves.
-                platform::SendKeys(EscapeKeys(text), true);
+                // Typed only into the Notepad started here, once its window has the focus for
+                // good; characters the keystroke syntax reads as key codes are typed as
+                // themselves.
+                const uint32_t started = platform::Shell(NotepadPath, platform::vbNormalFocus);
+                platform::WaitForProgram(started, platform::ProgramState::MainWindowActive);
+                platform::SendKeysTo(started, EscapeKeys(text));
                 text = std::wstring();
                 Picture2.Cls();
                 Picture3.SetPicture(Picture2.Image());

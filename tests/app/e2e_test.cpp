@@ -235,7 +235,7 @@ bool Shows(HWND view, const std::function<bool(COLORREF)> &want) {
 // The move question, asked through the menu item; null when it does not come.
 HWND AskMove(HWND main, DWORD pid) {
     PostMessageW(main, WM_COMMAND, MenuCommand(main, L"ピクチャの移動", 26), 0);
-    return WaitForWindow(L"ピクチャの移動", pid, 20000);
+    return WaitForWindow(pid, nullptr, L"ピクチャの移動", 20000);
 }
 
 } // namespace
@@ -246,9 +246,9 @@ TEST(EndToEnd, TheMoveQuestionClosedWithoutYesMovesNothing) {
     TempFolder dir;
     const std::wstring path = dir.File(L"tiles.bmp");
     WriteBmp(path, 200, 200, Tile);
-    Program program(path);
+    ProgramUnderTest program(WindowsPath(MIROLT_EXE), path);
     ASSERT_TRUE(program.Started());
-    HWND main = WaitForWindow(L"Mirolt", program.Id(), 30000);
+    HWND main = WaitForWindow(program.Id(), nullptr, L"Mirolt", 30000);
     ASSERT_NE(main, nullptr);
     HWND source = SourceView(main);
     HWND result = FindWindowExW(FindWindowExW(main, nullptr, nullptr, L"Picture4"), nullptr,
@@ -262,7 +262,7 @@ TEST(EndToEnd, TheMoveQuestionClosedWithoutYesMovesNothing) {
 
     // A grey result, published.
     PostMessageW(main, WM_COMMAND, MenuCommand(main, L"グレースケール", 11), 0);
-    HWND done = WaitForMessageBox(program.Id(), 30000);
+    HWND done = WaitForWindow(program.Id(), L"#32770", nullptr, 30000);
     ASSERT_NE(done, nullptr) << "the filter did not finish";
     PostMessageW(done, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitGone(done));
@@ -299,7 +299,7 @@ TEST(EndToEnd, TheMoveQuestionClosedWithoutYesMovesNothing) {
     for (int i = 0; i < 4; ++i)
         PostMessageW(main, WM_KEYDOWN, VK_RIGHT, 1);
     PostMessageW(main, WM_KEYDOWN, VK_RETURN, 1);
-    box = WaitForWindow(L"ピクチャの移動", program.Id(), 20000);
+    box = WaitForWindow(program.Id(), nullptr, L"ピクチャの移動", 20000);
     ASSERT_NE(box, nullptr) << "the move item was disabled";
     PostMessageW(box, WM_COMMAND, IDYES, 0);
     ASSERT_TRUE(WaitGone(box));

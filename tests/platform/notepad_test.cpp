@@ -1,6 +1,6 @@
 // Drives Wine's own Notepad from outside as the Notepad viewer and the Notepad font actions
 // do: start it, type text with line breaks and double-byte characters, open its font dialog
-// through the Edit menu by keys, and read what arrived.
+// through the Edit menu by keys sent only to it, and read what arrived.
 #include "shell.h"
 #include "vb_error.h"
 
@@ -51,14 +51,6 @@ HWND TopWindowOf(DWORD pid, const wchar_t *className) {
     return s.found;
 }
 
-bool Eventually(const std::function<bool()> &condition) {
-    for (int i = 0; i < 100; ++i) {
-        if (condition()) return true;
-        Sleep(50);
-    }
-    return false;
-}
-
 std::wstring TextOf(HWND edit) {
     std::wstring text(size_t(SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
     text.resize(size_t(SendMessageW(edit, WM_GETTEXT, text.size(), LPARAM(text.data()))));
@@ -89,18 +81,25 @@ TEST(Notepad, TypedTextAndMenuKeysArrive) {
     SendKeys(std::wstring(typed, std::size(typed) - 1), true);
     EXPECT_EQ(TextOf(edit), L"Mirolt +%{ 文字絵\r\nｱｲｳ\r\n\r\nendab");
 
-    // The font command of the Edit menu, by keys, each call waiting for the last.
-    SendKeys(L"%(E)", true);
-    SendKeys(L"{Down 8}", true);
-    SendKeys(L"{Enter}", true);
-    // The dialog shows itself once it has taken in the keys before it.
-    EXPECT_TRUE(Eventually([&] { return TopWindowOf(pid, L"#32770") != nullptr; }))
-        << "no font dialog";
-    SendKeys(L"{Esc}", true);
-    EXPECT_TRUE(Eventually([&] { return TopWindowOf(pid, L"#32770") == nullptr; }));
+    // The font command of the Edit menu, by keys into this Notepad only, each step once
+    // Notepad shows what its keys need.
+    WaitForProgram(pid, ProgramState::MainWindowActive);
+    SendKeysTo(pid, L"%(E)");
+    WaitForProgram(pid, ProgramState::MenuOpen);
+    SendKeysTo(pid, L"{Down 8}{Enter}");
+    WaitForProgram(pid, ProgramState::DialogActive);
+    EXPECT_NE(TopWindowOf(pid, L"#32770"), nullptr);
+    SendKeysTo(pid, L"{Esc}");
+    WaitForProgram(pid, ProgramState::MainWindowActive);
+    EXPECT_EQ(TopWindowOf(pid, L"#32770"), nullptr);
+    // Keys meant for another program are refused while Notepad is active, and a state that
+    // does not come ends the wait with an error.
+    EXPECT_EQ(ErrorOf([] { SendKeysTo(GetCurrentProcessId(), L"x"); }), kInvalidProcedureCall);
+    EXPECT_EQ(ErrorOf([&] { WaitForProgram(pid, ProgramState::DialogActive, 1000); }),
+              kInvalidProcedureCall);
     EXPECT_EQ(TextOf(edit), L"Mirolt +%{ 文字絵\r\nｱｲｳ\r\n\r\nendab");
 
     TerminateProcess(process, 0);
-    WaitForSingleObject(process, 5000);
+    WaitForProgram(pid, ProgramState::Ended);
     CloseHandle(process);
 }

@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 
@@ -22,6 +23,64 @@ std::string Cp932(const std::wstring &text) {
     bytes.resize(size_t(WideCharToMultiByte(932, 0, text.data(), int(text.size()), bytes.data(),
                                             int(bytes.size()), nullptr, nullptr)));
     return bytes;
+}
+
+// The pop-up menus that process `pid` shows.
+int OpenMenus(DWORD pid) {
+    int n = 0;
+    for (HWND w = FindWindowExW(nullptr, nullptr, L"#32768", nullptr); w;
+         w = FindWindowExW(nullptr, w, L"#32768", nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        n += owner == pid && IsWindowVisible(w);
+    }
+    return n;
+}
+
+// Brings `w` to the front and waits until it has stayed there for a moment: the focus events
+// of an activation can come after it and take a menu down again.
+bool SteadyForeground(HWND w) {
+    ULONGLONG since = 0;
+    return WaitFor(
+        [&] {
+            if (GetForegroundWindow() != w) {
+                SetForegroundWindow(w);
+                since = 0;
+            } else if (!since) {
+                since = GetTickCount64();
+            }
+            return since && GetTickCount64() - since >= 500;
+        },
+        20000);
+}
+
+// Chooses an item of `main`'s menu by keys: F10, `rights` along the bar, then per level the
+// number of Down presses below its first entry (the first level opened with Down, the others
+// with Right), then Enter. Each menu is seen open before the next keys; when one does not
+// open (a key lost to a late focus change) every menu is closed and the choice starts over.
+bool ChooseMenuItem(HWND main, DWORD pid, int rights, std::initializer_list<int> downs) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (!SteadyForeground(main)) continue;
+        Press(VK_F10);
+        for (int i = 0; i < rights; ++i)
+            Press(VK_RIGHT);
+        int level = 0;
+        for (int n : downs) {
+            Press(level == 0 ? VK_DOWN : VK_RIGHT);
+            ++level;
+            if (!WaitFor([&] { return OpenMenus(pid) == level; }, 5000)) break;
+            for (int i = 0; i < n; ++i)
+                Press(VK_DOWN);
+        }
+        if (level == int(downs.size()) && OpenMenus(pid) == level) {
+            Press(VK_RETURN);
+            return true;
+        }
+        for (int i = 0; i < 3; ++i)
+            Press(VK_ESCAPE);
+        WaitFor([&] { return OpenMenus(pid) == 0; });
+    }
+    return false;
 }
 
 // Each cell's top-left colour picks a character of pattern 1: black 鬱, red (255) 記,
@@ -57,16 +116,9 @@ class TextArtEndToEnd : public ::testing::Test {
         ASSERT_TRUE(program->Started());
         HWND main = nullptr;
         // Form8 and Form9 are up before the main window, as Form1 is shown last.
-        ASSERT_TRUE(
-            WaitFor([&] { return (main = TopWindow(program->Id(), nullptr, L"Mirolt")); }, 10000));
-        Sleep(1000); // the command line's picture
-        SetForegroundWindow(main);
-        Press(VK_F10);
-        Press(VK_RIGHT);
-        Press(VK_DOWN);
-        for (int i = 0; i < 5; ++i)
-            Press(VK_DOWN);
-        Press(VK_RETURN);
+        ASSERT_TRUE(WaitFor([&] { return (main = TopWindow(program->Id(), nullptr, L"Mirolt")); }));
+        // The command line's picture is loaded before the menu takes keys: they wait in the queue.
+        ASSERT_TRUE(ChooseMenuItem(main, program->Id(), 1, {5})); // 処理の実行 > 文字絵作成
         HWND done = nullptr;
         ASSERT_TRUE(
             WaitFor([&] { return (done = TopWindow(program->Id(), L"#32770", L"Mirolt")); }, 30000))
@@ -76,7 +128,7 @@ class TextArtEndToEnd : public ::testing::Test {
             texts += TextOf(c) + L"|";
         EXPECT_NE(texts.find(L"|完了|"), std::wstring::npos) << Cp932(texts);
         PostMessageW(done, WM_COMMAND, IDOK, 0);
-        Sleep(300);
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(done); }));
     }
 
     TempFolder dir;
@@ -105,7 +157,10 @@ TEST_F(TextArtEndToEnd, NotepadViewerTypesTheRowsIntoWinesNotepad) {
     ASSERT_NE(notepad, nullptr);
     HWND edit = FindWindowExW(notepad, nullptr, L"Edit", nullptr);
     ASSERT_NE(edit, nullptr);
-    EXPECT_EQ(TextOf(edit), L"鬱記{+鬱\r\n+{記鬱鬱\r\n鬱鬱鬱鬱鬱\r\n");
+    // The last keys may still be on their way to Notepad when "完了" is confirmed.
+    const std::wstring rows = L"鬱記{+鬱\r\n+{記鬱鬱\r\n鬱鬱鬱鬱鬱\r\n";
+    WaitFor([&] { return TextOf(edit) == rows; }, 10000);
+    EXPECT_EQ(TextOf(edit), rows);
     DWORD pid = 0;
     GetWindowThreadProcessId(notepad, &pid);
     if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
@@ -165,24 +220,12 @@ TEST_F(TextArtEndToEnd, NotepadFontItemsSetWinesNotepadsStoredFont) {
     program.emplace(exe);
     ASSERT_TRUE(program->Started());
     HWND main = nullptr;
-    ASSERT_TRUE(
-        WaitFor([&] { return (main = TopWindow(program->Id(), nullptr, L"Mirolt")); }, 10000));
-    Sleep(500);
+    ASSERT_TRUE(WaitFor([&] { return (main = TopWindow(program->Id(), nullptr, L"Mirolt")); }));
 
     // Runs the item `downs` entries below メモ帳の設定 in its submenu and follows the Notepad it
     // starts until that Notepad has gone.
     const auto run = [&](int downs) {
-        SetForegroundWindow(main);
-        ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == main; }, 10000));
-        Press(VK_F10);
-        for (int i = 0; i < 5; ++i)
-            Press(VK_RIGHT); // 設定
-        Press(VK_DOWN);
-        Press(VK_DOWN); // メモ帳の設定
-        Press(VK_RIGHT);
-        for (int i = 0; i < downs; ++i)
-            Press(VK_DOWN);
-        Press(VK_RETURN);
+        ASSERT_TRUE(ChooseMenuItem(main, program->Id(), 5, {1, downs})); // 設定 > メモ帳の設定
         HWND notepad = nullptr;
         ASSERT_TRUE(WaitFor([&] { return (notepad = TopWindow(0, L"Notepad", nullptr)); }, 20000))
             << "Notepad not started";

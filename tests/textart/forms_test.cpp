@@ -213,6 +213,40 @@ TEST_F(TextArtTest, NotepadFontItemsWithoutNotepadSendNoKeysAndOpenTheSettings) 
     check(&app::Form1::Saitekika_Click, ini.File(L"none.exe"));
 }
 
+// A stored path length that is no usable number ends either item on its own failure path
+// before Notepad is started, whatever length an earlier read left.
+TEST_F(TextArtTest, NotepadFontItemsTakeTheirFailurePathOnAMalformedLength) {
+    const auto settings = [](const std::wstring &size) {
+        return L"[Notepad]\r\nSize=" + size + L"\r\nAddress=C:\\windows\\notepad.exe\r\n";
+    };
+    const struct {
+        const wchar_t *size;
+        void (app::Form1::*item)();
+    } cases[] = {{L"abc", &app::Form1::Saitekika_Click},
+                 {L"-1", &app::Form1::Hyouzyun_Click},
+                 {L"1073741824", &app::Form1::Saitekika_Click}};
+    for (const auto &c : cases) {
+        WriteIni(settings(L"22"));
+        F().LoadTextArtSettings(); // a usable length to fall back on
+        WriteIni(settings(c.size));
+        prompts.seen.clear();
+        (F().*c.item)();
+        if (HWND started = FindWindowW(L"Notepad", nullptr)) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(started, &pid);
+            if (HANDLE h = OpenProcess(PROCESS_TERMINATE, FALSE, pid)) {
+                TerminateProcess(h, 0);
+                CloseHandle(h);
+            }
+            ADD_FAILURE() << "Notepad started with the length " << Cp932(c.size);
+        }
+        ASSERT_FALSE(prompts.seen.empty());
+        EXPECT_EQ(prompts.seen[0].text, L"メモ帳が見つかりません") << Cp932(c.size);
+        EXPECT_TRUE(forms::Form7.IsLoaded() && forms::Form7->Visible());
+        forms::Form7.Discard();
+    }
+}
+
 TEST_F(TextArtTest, CharactersDialogSavesTheSelectedPatternAndGoesOnAfterFailedWrites) {
     app::Form9 &d = forms::Form9.Get();
     EXPECT_EQ(Boxes(kReadFailed), 56);

@@ -224,3 +224,25 @@ TEST_F(NotepadSettings, EditorPreviewFollowsTheBoxesAndFallsBackToEight) {
     EXPECT_EQ(Stored(L"MiroltTextEditer", L"FontSize"), L"8");
     EXPECT_TRUE(prompts.seen.empty());
 }
+
+// A Tab into the preview selects it whole and scrolls it; a size change shows the sample again
+// from its start, as a fresh dialog does.
+TEST_F(NotepadSettings, EditorPreviewShowsTheSampleFromItsStartAfterASizeChange) {
+    app::Form10 &e = forms::Form10.Get();
+    e.Show();
+    SetForegroundWindow(e.Hwnd());
+    const auto firstCharX = [&] {
+        return short(LOWORD(SendMessageW(e.Text2.Hwnd(), EM_POSFROMCHAR, 0, 0)));
+    };
+    const short fresh = firstCharX();
+    e.Text1.SetText(L"30");
+    e.Text1.SetFocus();
+    Press(VK_TAB);
+    ASSERT_EQ(GetFocus(), e.Text2.Hwnd());
+    ASSERT_LT(firstCharX(), fresh); // scrolled to the end of the selection
+    Press(VK_TAB);
+    e.Text1.SetText(L"8");
+    EXPECT_EQ(firstCharX(), fresh);
+    EXPECT_EQ(e.Text2.SelStart(), 0);
+    EXPECT_EQ(e.Text2.SelLength(), 0);
+}
