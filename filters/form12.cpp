@@ -186,8 +186,8 @@ void Form12::MakeMosaic(const int32_t &N) {
 
     // Counted pixels in batches (see YieldPacer): Run is polled before each batch and the
     // yields of its counted pixels made together after it. A batch ends after a counted pixel,
-    // at its size or at the picture's last, and what follows that pixel comes after the
-    // yields: the rest of its block (polled first) or, at the block's end, its fill.
+    // at its size or at the end of a row of blocks, and what follows that pixel comes after
+    // the yields: the rest of its block (polled first) or, at the block's end, its fill.
     static double knownPace = 0; // counted pixels a millisecond in the last run
     filters::YieldPacer pacer(knownPace);
     uint64_t left = 0, counted = 0; // of the batch under way
@@ -205,8 +205,9 @@ void Form12::MakeMosaic(const int32_t &N) {
                 left -= read;
                 counted += read;
                 const bool blockRead = at.yy >= std::min(y + n, int32_t(f.Picture1.PixelHeight()));
-                // Read whole inside the batch: filled now, and the batch goes on.
-                if (blockRead && left > 0 && (x + n < w || y + n < h)) break;
+                // Read whole inside the batch: filled now, and the batch goes on to the end of
+                // the row, where the result may need more of its memory.
+                if (blockRead && left > 0 && x + n < w) break;
                 pacer.Done(counted); // the batch ends after its last counted pixel
                 left = 0;
                 if (!blockRead) continue;

@@ -48,8 +48,13 @@ struct YieldClock {
         return t.QuadPart;
     }
     double Ms(int64_t ticks) const { return double(ticks) * 1000.0 / double(frequency.QuadPart); }
-    double MsUntilPump(int64_t now) const {
-        if (pumpAsked) return 0;
+    double MsUntilPump(int64_t now) {
+        // An asked-for pump is due while input or a posted message waits; paints and timers
+        // can wait for the usual one.
+        if (pumpAsked) {
+            if (HIWORD(GetQueueStatus(QS_INPUT | QS_POSTMESSAGE | QS_SENDMESSAGE))) return 0;
+            pumpAsked = false;
+        }
         return std::max(kPumpIntervalMs - Ms(now - pumpBegan), kWorkMs - Ms(now - pumpEnded));
     }
 };
@@ -90,7 +95,7 @@ void PumpAtNextYield() {
 }
 
 double MsUntilPump() {
-    const YieldClock &c = Clock();
+    YieldClock &c = Clock();
     return std::max(0.0, c.MsUntilPump(c.Now()));
 }
 

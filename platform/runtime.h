@@ -46,9 +46,10 @@ inline void DoEvents(uint64_t n) {
 // between single yields.
 double MsUntilPump();
 
-// The next yield pumps the queue, however little time has passed since the last pump. A
-// long operation starts with it, so that input already waiting (a Cancel click right behind
-// the click that started it) is handled at its first yield.
+// The next yield pumps the queue if input or a posted message is waiting, however little
+// time has passed since the last pump. A long operation starts with it, so that a click
+// already waiting (Cancel, right behind the click that started it) is handled at its first
+// yield.
 void PumpAtNextYield();
 
 // Tests watch the yields through a hook: `hook(n)` is told that n yields were just made,
