@@ -54,9 +54,9 @@ void PumpAtNextYield();
 
 // Tests watch the yields through a hook: `hook(n)` is told that n yields were just made,
 // the state being the one after the last of them, and returns how many more may be made
-// before it is told again (at least 1). A loop that does its items in batches ends a batch
-// there (YieldsUnwatched), so a test can act at the yield after exactly item k of the very
-// loop users run. `firstLook`: how many may be made before it is first told. An empty
+// before it must be told again (at least 1). A loop that does its items in batches ends a
+// batch there (YieldsUnwatched), so a test can act at the yield after exactly item k of the
+// very loop users run. `firstLook`: how many may be made before it is first told. An empty
 // function removes the hook.
 void SetYieldHook(std::function<uint64_t(uint64_t n)> hook, uint64_t firstLook);
 // A hook told of every yield on its own: batching loops go item by item while it is in.
