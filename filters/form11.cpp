@@ -1,6 +1,7 @@
 #include "form11.h"
 
 #include "form1.h"
+#include "progress_scope.h"
 #include "raster_mosaic.h"
 
 #include "prompts.h"
@@ -97,35 +98,29 @@ void Form11::Command1_Click() {
     }
 
     f.Picture2.Cls();
-    f.Command1.SetVisible(true);
+    ProgressScope progress(f, ProgressScope::ButtonOnly{});
     // The one yield: a Cancel pressed after it is not seen until the passes end.
     platform::PumpMessages();
 
-    auto runPass = [&f](const RasterPass &pass, bool on, uint32_t code) {
-        f.ProgressBar1.SetValue(0);
-        f.ProgressBar1.SetMax(float(pass.count));
-        f.ProgressBar1.SetVisible(true);
+    auto runPass = [&f, &progress](const RasterPass &pass, bool on, uint32_t code) {
+        progress.ShowBar(float(pass.count));
         if (!on) return true;
         const platform::Picture &source = f.Picture1.GetPicture();
         for (int32_t k = 0; k < pass.count; ++k) {
-            if (f.Run) return false;
+            if (progress.Cancelled()) return false;
             f.Picture2.PaintPicture(source, pass.x0 + k * pass.dx, pass.y0 + k * pass.dy,
                                     source.Width(), source.Height(), 0, 0, source.Width(),
                                     source.Height(), code);
-            f.ProgressBar1.SetValue(float(k + 1));
+            progress.SetValue(float(k + 1));
         }
         return true;
     };
 
-    const bool finished = runPass(plan->pass1, Check1.Value() == vbChecked, code1) &&
-                          runPass(plan->pass2, Check2.Value() == vbChecked, code2);
-    f.ProgressBar1.SetVisible(false);
-    f.Command1.SetVisible(false);
-    if (!finished) {
-        platform::SetMousePointer(vbDefault);
-        f.Run = false;
+    // A cancel has ended the run already, without publishing.
+    if (!runPass(plan->pass1, Check1.Value() == vbChecked, code1) ||
+        !runPass(plan->pass2, Check2.Value() == vbChecked, code2))
         return;
-    }
+    progress.End();
     f.PublishResult();
 }
 

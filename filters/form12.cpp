@@ -1,6 +1,7 @@
 #include "form12.h"
 
 #include "form1.h"
+#include "progress_scope.h"
 #include "raster_mosaic.h"
 #include "yield_pacer.h"
 
@@ -118,23 +119,44 @@ struct BlockSums {
     }
 };
 
-// The pixels of block [x, x + n) x [y, y + n) that are inside the picture: through its rows
-// where it holds them, point by point (-1 outside, not counted) elsewhere.
-BlockSums SumBlock(const platform::PictureBox &src, int32_t x, int32_t y, int32_t n) {
-    BlockSums s;
-    const int32_t right = std::min(x + n, int32_t(src.HeldWidth()));
-    const int32_t bottom = std::min(y + n, int32_t(src.HeldHeight()));
-    for (int32_t yy = y; yy < y + n; ++yy) {
-        int32_t xx = x;
-        if (yy < bottom) {
-            const uint32_t *row = src.Pixels() + size_t(yy) * src.PixelStride();
-            for (; xx < right; ++xx)
-                s.Add(ColorFromBgrx(row[xx]));
+// Where the next pixel of a block is read, and the sums of the block's pixels read so far.
+struct BlockWalk {
+    int32_t yy, xx;
+    BlockSums sums;
+};
+
+// Reads block [x, x + n) x [y, y + n) on from `at`, row by row, until `most` pixels inside the
+// picture are counted or none is left, and returns how many it counted: through the rows where
+// the picture holds them, point by point elsewhere. Points outside the picture, which read -1,
+// are passed over (no count, no yield), so the reading stops after the block's last counted
+// pixel and what follows it (those points' polls, the fill) can come after the yields.
+uint64_t ReadBlock(const platform::PictureBox &src, int32_t x, int32_t y, int32_t n, BlockWalk &at,
+                   uint64_t most) {
+    const int32_t right = std::min(x + n, int32_t(src.PixelWidth()));
+    const int32_t bottom = std::min(y + n, int32_t(src.PixelHeight()));
+    const int32_t heldRight = std::min(right, int32_t(src.HeldWidth()));
+    const int32_t heldBottom = std::min(bottom, int32_t(src.HeldHeight()));
+    uint64_t counted = 0;
+    while (at.yy < bottom) {
+        if (at.xx >= right) {
+            ++at.yy;
+            at.xx = x;
+            continue;
         }
-        for (; xx < x + n; ++xx)
-            if (const int32_t c = src.Point(xx, yy); c != -1) s.Add(c);
+        if (counted == most) break;
+        const int32_t end = at.xx + int32_t(std::min<uint64_t>(most - counted, right - at.xx));
+        int32_t xx = at.xx;
+        if (at.yy < heldBottom) {
+            const uint32_t *row = src.Pixels() + size_t(at.yy) * src.PixelStride();
+            for (; xx < std::min(end, heldRight); ++xx)
+                at.sums.Add(ColorFromBgrx(row[xx]));
+        }
+        for (; xx < end; ++xx)
+            at.sums.Add(src.Point(xx, at.yy));
+        counted += uint64_t(end - at.xx);
+        at.xx = end;
     }
-    return s;
+    return counted;
 }
 
 // Fills the block with `color`, as PSet would point by point (nothing outside the image).
@@ -157,77 +179,49 @@ void Form12::MakeMosaic(const int32_t &N) {
     if (n < 2) return;
     Form1 &f = forms::Form1.Get();
     f.Picture2.Cls();
-    platform::SetMousePointer(vbHourglass);
     const int32_t w = int32_t(f.Picture1.Width()), h = int32_t(f.Picture1.Height());
-    f.ProgressBar1.SetMin(0);
-    f.ProgressBar1.SetMax(float(MosaicProgressMax(h, n)));
-    f.ProgressBar1.SetVisible(true);
-    f.Command1.SetVisible(true);
-    f.ProgressBar1.SetValue(f.ProgressBar1.Min());
+    ProgressScope progress(f, float(MosaicProgressMax(h, n)));
 
+    // Counted pixels in batches (see YieldPacer): Run is polled before each batch and the
+    // yields of its counted pixels made together after it. A batch ends after a counted pixel,
+    // at its size or at the end of a row of blocks, and what follows that pixel comes after
+    // the yields: the rest of its block (polled first) or, at the block's end, its fill.
+    static double knownPace = 0; // counted pixels a millisecond in the last run
+    filters::YieldPacer pacer(knownPace);
+    uint64_t left = 0, counted = 0; // of the batch under way
     int32_t rowsDone = 0;
-    // Another run started during a yield may have narrowed the bar: stay inside it.
-    auto showRows = [&f, &rowsDone] {
-        f.ProgressBar1.SetValue(
-            std::clamp(float(++rowsDone), f.ProgressBar1.Min(), f.ProgressBar1.Max()));
-    };
-    if (filters::YieldPacer::ItemByItem()) {
-        // A poll before each counted pixel and a yield after it, for a hook to see each.
-        for (int32_t y = 0; y < h; y += n) {
-            for (int32_t x = 0; x < w; x += n) {
-                BlockSums s;
-                for (int32_t yy = y; yy < y + n; ++yy)
-                    for (int32_t xx = x; xx < x + n; ++xx) {
-                        if (f.Run) [[unlikely]]
-                            goto done; // the current block stays unfilled
-                        const int32_t c = f.Picture1.Point(xx, yy);
-                        if (c == -1) continue; // outside the picture: no count, no yield
-                        s.Add(c);
-                        platform::DoEvents();
-                    }
-                const int32_t color = s.Color();
-                for (int32_t yy = y; yy < y + n; ++yy)
-                    for (int32_t xx = x; xx < x + n; ++xx)
-                        f.Picture2.PSet(xx, yy, color);
-            }
-            showRows();
-        }
-    } else {
-        // Blocks in batches (see YieldPacer): Run is polled before each batch and the yields of
-        // its counted pixels made together after it, before its last block is filled, so that
-        // a pump sees what it would see at that block's last yield.
-        static double knownPace = 0; // counted pixels a millisecond in the last run
-        filters::YieldPacer pacer(knownPace);
-        for (int32_t y = 0; y < h; y += n) {
-            for (int32_t x = 0; x < w;) {
-                if (f.Run) [[unlikely]]
-                    goto done;
-                // With a pump due (at the start, say, before the result's memory is had) the
-                // batch is one block, so that the pump comes at once.
-                uint64_t batch = pacer.NextBatch();
-                if (platform::MsUntilPump() <= 0) batch = 1;
-                uint64_t counted = 0;
-                int32_t color = 0;
-                for (;;) {
-                    const BlockSums s = SumBlock(f.Picture1, x, y, n);
-                    counted += uint64_t(s.count);
-                    color = s.Color();
-                    if (counted >= batch || x + n >= w) break;
-                    FillBlock(f.Picture2, x, y, n, color);
-                    x += n;
+    for (int32_t y = 0; y < h; y += n) {
+        for (int32_t x = 0; x < w; x += n) {
+            BlockWalk at{y, x, {}};
+            for (;;) {
+                if (left == 0) {
+                    if (progress.CancelAsked()) goto done; // the block stays unfilled
+                    left = pacer.NextBatch().items;
+                    counted = 0;
                 }
-                pacer.Done(counted);
-                FillBlock(f.Picture2, x, y, n, color);
-                x += n;
+                const uint64_t read = ReadBlock(f.Picture1, x, y, n, at, left);
+                left -= read;
+                counted += read;
+                const bool blockRead = at.yy >= std::min(y + n, int32_t(f.Picture1.PixelHeight()));
+                // Read whole inside the batch: filled now, and the batch goes on to the end of
+                // the row, where the result may need more of its memory.
+                if (blockRead && left > 0 && x + n < w) break;
+                pacer.Done(counted); // the batch ends after its last counted pixel
+                left = 0;
+                if (!blockRead) continue;
+                // Points of the block beyond the picture are polled before the fill.
+                if ((x + n > f.Picture1.PixelWidth() || y + n > f.Picture1.PixelHeight()) &&
+                    progress.CancelAsked())
+                    goto done;
+                break;
             }
-            showRows();
+            FillBlock(f.Picture2, x, y, n, at.sums.Color());
         }
-        knownPace = pacer.ItemsPerMs();
+        progress.SetValue(float(++rowsDone));
     }
+    knownPace = pacer.ItemsPerMs();
 done:
-    f.ProgressBar1.SetVisible(false);
-    f.Command1.SetVisible(false);
-    platform::SetMousePointer(vbDefault);
+    progress.End();
     MosaicResult = f.Picture2.Image();
 }
 
@@ -253,6 +247,7 @@ void Form12::Command2_Click() {
 // the stages made so far kept as the sequence.
 void Form12::Command3_Click() {
     Form1 &f = forms::Form1.Get();
+    const RunSpan build(f); // one run: a Cancel seen by a stage stops the stages after it
     int32_t built = FrameCount;
     bool outOfMemory = false;
     try {

@@ -15,13 +15,14 @@
 namespace mirolt::platform {
 
 namespace detail {
-std::function<void()> *g_yieldHook = nullptr;
+std::function<uint64_t(uint64_t)> *g_yieldHook = nullptr;
+uint64_t g_yieldsUnwatched = 1;
 uint32_t g_yieldCountdown = 1;
 } // namespace detail
 
 namespace {
 
-std::function<void()> g_hookStorage;
+std::function<uint64_t(uint64_t)> g_hookStorage;
 std::function<void()> g_endHook;
 void (*g_lastStep)() = nullptr;
 std::optional<std::wstring> g_commandLineOverride;
@@ -39,6 +40,7 @@ struct YieldClock {
     int64_t statsFrom = 0; // the last pump's start or the reset, for the statistics
     int64_t lastCheck = 0;
     uint32_t interval = 64; // calls between clock reads, adapted to the caller's pace
+    bool pumpAsked = false; // by PumpAtNextYield, until the next pump
     YieldStats stats;
     YieldClock() {
         QueryPerformanceFrequency(&frequency);
@@ -50,7 +52,13 @@ struct YieldClock {
         return t.QuadPart;
     }
     double Ms(int64_t ticks) const { return double(ticks) * 1000.0 / double(frequency.QuadPart); }
-    double MsUntilPump(int64_t now) const {
+    double MsUntilPump(int64_t now) {
+        // An asked-for pump is due while input or a posted message waits; paints and timers
+        // can wait for the usual one.
+        if (pumpAsked) {
+            if (HIWORD(GetQueueStatus(QS_INPUT | QS_POSTMESSAGE | QS_SENDMESSAGE))) return 0;
+            pumpAsked = false;
+        }
         return std::max(kPumpIntervalMs - Ms(now - pumpBegan), kWorkMs - Ms(now - pumpEnded));
     }
 };
@@ -76,8 +84,22 @@ void detail::YieldSlow() {
     if (c.MsUntilPump(now) <= 0) PumpMessages();
 }
 
+void detail::YieldBatch() {
+    YieldClock &c = Clock();
+    if (c.MsUntilPump(c.Now()) <= 0) PumpMessages();
+}
+
+void detail::TellYieldHook(uint64_t n) {
+    g_yieldsUnwatched = std::max<uint64_t>(1, (*g_yieldHook)(n));
+}
+
+void PumpAtNextYield() {
+    Clock().pumpAsked = true;
+    detail::g_yieldCountdown = 1;
+}
+
 double MsUntilPump() {
-    const YieldClock &c = Clock();
+    YieldClock &c = Clock();
     return std::max(0.0, c.MsUntilPump(c.Now()));
 }
 
@@ -86,6 +108,7 @@ void detail::PumpBegins() {
     const int64_t start = c.Now();
     c.stats.maxGapMs = std::max(c.stats.maxGapMs, c.Ms(start - c.statsFrom));
     c.pumpBegan = c.statsFrom = start;
+    c.pumpAsked = false;
     ++c.stats.pumps;
 }
 
@@ -96,11 +119,27 @@ void detail::PumpEnded() {
 void detail::QueueServiced() {
     YieldClock &c = Clock();
     c.pumpBegan = c.pumpEnded = c.statsFrom = c.Now();
+    c.pumpAsked = false;
+}
+
+void SetYieldHook(std::function<uint64_t(uint64_t)> hook, uint64_t firstLook) {
+    g_hookStorage = std::move(hook);
+    detail::g_yieldHook = g_hookStorage ? &g_hookStorage : nullptr;
+    detail::g_yieldsUnwatched = std::max<uint64_t>(1, firstLook);
 }
 
 void SetYieldHook(std::function<void()> hook) {
-    g_hookStorage = std::move(hook);
-    detail::g_yieldHook = g_hookStorage ? &g_hookStorage : nullptr;
+    if (!hook) {
+        SetYieldHook(std::function<uint64_t(uint64_t)>(), 1);
+        return;
+    }
+    SetYieldHook(
+        [hook = std::move(hook)](uint64_t n) -> uint64_t {
+            for (uint64_t i = 0; i < n; ++i)
+                hook();
+            return 1;
+        },
+        1);
 }
 
 YieldStats GetYieldStats() {

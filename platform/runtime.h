@@ -8,9 +8,12 @@
 namespace mirolt::platform {
 
 namespace detail {
-extern std::function<void()> *g_yieldHook;
+extern std::function<uint64_t(uint64_t)> *g_yieldHook;
+extern uint64_t g_yieldsUnwatched;
 extern uint32_t g_yieldCountdown;
+void TellYieldHook(uint64_t n);
 void YieldSlow();
+void YieldBatch();
 // Called by PumpMessages around each pump, for the yield's pace and its statistics.
 void PumpBegins();
 void PumpEnded();
@@ -22,23 +25,20 @@ void QueueServiced();
 // common path is a counter: the queue is pumped only when about 8 ms have passed.
 inline void DoEvents() {
     if (detail::g_yieldHook) [[unlikely]]
-        (*detail::g_yieldHook)();
+        detail::TellYieldHook(1);
     if (--detail::g_yieldCountdown == 0) [[unlikely]]
         detail::YieldSlow();
 }
 
 // `n` yields in one call, for loops that poll and yield once per item but do their items
 // in batches: the queue is pumped at most once, after the whole batch, so a handler run by
-// that pump sees the state after the batch. While a hook is installed such loops go item by
-// item instead (YieldHooked), so that the hook sees the state after each.
-inline void DoEvents(uint32_t n) {
+// that pump sees the state after the batch. A batch is long enough for the clock to be
+// read at every call.
+inline void DoEvents(uint64_t n) {
+    if (n == 0) return;
     if (detail::g_yieldHook) [[unlikely]]
-        for (uint32_t i = 0; i < n; ++i)
-            (*detail::g_yieldHook)();
-    if (n < detail::g_yieldCountdown) [[likely]]
-        detail::g_yieldCountdown -= n;
-    else
-        detail::YieldSlow();
+        detail::TellYieldHook(n);
+    detail::YieldBatch();
 }
 
 // Time left, in milliseconds, before a yield will pump the queue; 0 when a pump is due.
@@ -46,11 +46,25 @@ inline void DoEvents(uint32_t n) {
 // between single yields.
 double MsUntilPump();
 
-// Sees every DoEvents call (tests: "click Cancel during the yield after pixel k").
-// An empty function removes the hook.
+// The next yield pumps the queue if input or a posted message is waiting, however little
+// time has passed since the last pump. A long operation starts with it, so that a click
+// already waiting (Cancel, right behind the click that started it) is handled at its first
+// yield.
+void PumpAtNextYield();
+
+// Tests watch the yields through a hook: `hook(n)` is told that n yields were just made,
+// the state being the one after the last of them, and returns how many more may be made
+// before it must be told again (at least 1). A loop that does its items in batches ends a
+// batch there (YieldsUnwatched), so a test can act at the yield after exactly item k of the
+// very loop users run. `firstLook`: how many may be made before it is first told. An empty
+// function removes the hook.
+void SetYieldHook(std::function<uint64_t(uint64_t n)> hook, uint64_t firstLook);
+// A hook told of every yield on its own: batching loops go item by item while it is in.
 void SetYieldHook(std::function<void()> hook);
-inline bool YieldHooked() {
-    return detail::g_yieldHook != nullptr;
+// How many yields a batching loop may make together before a hook must be told: no limit
+// without a hook.
+inline uint64_t YieldsUnwatched() {
+    return detail::g_yieldHook ? detail::g_yieldsUnwatched : UINT64_MAX;
 }
 
 // Delivers every pending message now, whatever the time since the last pump, through the

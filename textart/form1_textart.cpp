@@ -7,6 +7,7 @@
 #include "form9.h"
 #include "keystrokes.h"
 #include "module1_lengths.h"
+#include "progress_scope.h"
 #include "runtime.h"
 #include "shell.h"
 #include "text_art.h"
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <new>
+#include <optional>
 
 namespace mirolt::app {
 namespace {
@@ -95,28 +97,16 @@ void Form1::Mozie_Click() {
 
 void Form1::MakeTextArt() {
     Picture2.Cls();
-    auto restore = [this] {
-        ProgressBar1.SetVisible(false);
-        Command1.SetVisible(false);
-        platform::SetMousePointer(0);
-    };
+    std::optional<ProgressScope> progress; // from the hourglass on
     std::wstring text;
     try {
         try {
             LoadTextArtSettings();
-            platform::SetMousePointer(11);
-            ProgressBar1.SetMin(0);
-            ProgressBar1.SetMax(float(Picture1.Height() - 5) / 5.0f + 1.0f);
-            ProgressBar1.SetVisible(true);
-            Command1.SetVisible(true);
-            ProgressBar1.SetValue(ProgressBar1.Min());
+            progress.emplace(*this, float(Picture1.Height() - 5) / 5.0f + 1.0f);
             int32_t rows = 0;
 
             const bool notepad = MoziMemotyou.Checked();
-            if (!notepad && !MoziMirolt.Checked()) {
-                restore();
-                return;
-            }
+            if (!notepad && !MoziMirolt.Checked()) return;
             const wchar_t *const rowEnd = notepad ? L"\n" : L"\r\n";
 
             // Cells counted as 16-bit integers: the bound, and the step past it, must fit.
@@ -128,11 +118,8 @@ void Form1::MakeTextArt() {
             for (int32_t y = 0; y <= lastY; y = Step16(y)) {
                 const int32_t lastX = CInt(Picture1.Width() - 5); // anew for each row
                 for (int32_t x = 0; x <= lastX; x = Step16(x)) {
-                    if (Run) [[unlikely]] {
-                        restore();
-                        Run = false;
+                    if (progress->Cancelled()) [[unlikely]]
                         return;
-                    }
                     const int32_t c = Picture1.Point(x, y);
                     const int32_t s = (c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF);
                     const std::wstring &chars = TextArtChars[size_t(textart::TextArtIndex(s))];
@@ -140,15 +127,12 @@ void Form1::MakeTextArt() {
                     platform::DoEvents();
                 }
                 text += rowEnd;
-                ++rows;
-                // Another run started during a yield may have narrowed the bar: stay inside it.
-                ProgressBar1.SetValue(
-                    std::clamp(float(rows), ProgressBar1.Min(), ProgressBar1.Max()));
+                progress->SetValue(float(++rows));
                 if (!notepad) platform::DoEvents();
             }
 
             platform::AppActivate(kMainCaption);
-            restore();
+            progress->End();
             if (notepad) {
                 // Typed only into the Notepad started here, once its window has the focus for
                 // good; characters the keystroke syntax reads as key codes are typed as
@@ -176,7 +160,7 @@ void Form1::MakeTextArt() {
         text = std::wstring();
         ShowConversionError(e.Number());
         // The bar and the button would otherwise stay up for good.
-        restore();
+        if (progress) progress->End();
         forms::Form8.Hide();
     }
 }

@@ -1,7 +1,10 @@
 #include "form1_fixture.h"
 
 #include "module1.h"
+#include "progress_scope.h"
 #include "runtime.h"
+#include "vb_constants.h"
+#include "vb_error.h"
 
 using namespace mirolt;
 using mirolt::test::Form1Test;
@@ -129,6 +132,36 @@ TEST_F(Form1Test, CancelButtonSetsRun) {
     SendMessageW(f.Command1.Hwnd(), BM_CLICK, 0, 0);
     EXPECT_TRUE(f.Run);
     EXPECT_TRUE(f.Command1.Visible()); // it hides nothing by itself
+}
+
+// Every way out of a long operation puts the bar, the button and the pointer back. Only the
+// outermost run starts with Run False, so a Cancel seen by one stage stops the stages after it.
+TEST_F(Form1Test, ProgressScopeRestoresEverythingOnCancelAndOnError) {
+    app::Form1 &f = F();
+    auto shown = [&] { return f.ProgressBar1.Visible() || f.Command1.Visible(); };
+    f.Run = true; // a click that no run saw
+    {
+        app::ProgressScope progress(f, 12);
+        EXPECT_FALSE(f.Run);
+        EXPECT_TRUE(f.ProgressBar1.Visible() && f.Command1.Visible());
+        EXPECT_EQ(platform::MousePointer(), vbHourglass);
+        progress.SetValue(20);
+        EXPECT_EQ(f.ProgressBar1.Value(), 12);
+        f.Run = true;
+        EXPECT_TRUE(progress.Cancelled());
+        EXPECT_FALSE(f.Run || shown());
+        EXPECT_EQ(platform::MousePointer(), vbDefault);
+    }
+    try {
+        const app::RunSpan build(f);
+        f.Run = true;
+        app::ProgressScope stage(f, 5);
+        EXPECT_TRUE(f.Run);
+        throw RuntimeError(kOverflow);
+    } catch (const RuntimeError &) {
+    }
+    EXPECT_FALSE(shown());
+    EXPECT_EQ(platform::MousePointer(), vbDefault);
 }
 
 TEST_F(Form1Test, CommandLinePictureEntersThePictureLoadedState) {

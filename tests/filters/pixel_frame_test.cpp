@@ -2,9 +2,13 @@
 
 #include "pixel_rules.h"
 
+#include "message_loop.h"
+
 #include "picture_files.h"
 
 #include <commctrl.h>
+
+#include <tuple>
 
 using namespace mirolt;
 using test::FiltersTest;
@@ -93,18 +97,19 @@ TEST_F(FiltersTest, OnePixelPicture) {
 
 TEST_F(FiltersTest, CancelKeepsThePixelsBeforeItAndPublishesThem) {
     app::Form1 &f = F();
-    // After the first pixel, and in the middle of the second column.
-    for (int k : {1, 5 + 2}) {
+    // After the first pixel, in the middle of the second column, and half-way down a column
+    // of a picture large enough for strips of columns.
+    for (auto [w, h, k] : {std::tuple{4, 5, 1}, {4, 5, 5 + 2}, {400, 300, 300 * 250 + 123}}) {
         SCOPED_TRACE(k);
-        SetSource(4, 5);
+        SetSource(w, h);
         prompts.seen.clear();
         AtYield(k, [this] { ClickCancel(); });
         f.Hanten_Click();
         EXPECT_EQ(yields, k);
-        for (int x = 0; x < 4; ++x)
-            for (int y = 0; y < 5; ++y)
-                EXPECT_EQ(f.Picture2.Point(x, y),
-                          x * 5 + y < k ? InvertedOf(PatternColor(x, y)) : Background())
+        for (int x = 0; x < w; ++x)
+            for (int y = 0; y < h; ++y)
+                ASSERT_EQ(f.Picture2.Point(x, y),
+                          x * h + y < k ? InvertedOf(PatternColor(x, y)) : Background())
                     << x << "," << y;
         EXPECT_TRUE(prompts.seen.empty()); // no "完了"
         EXPECT_FALSE(f.Run);
@@ -116,7 +121,7 @@ TEST_F(FiltersTest, CancelKeepsThePixelsBeforeItAndPublishesThem) {
     }
 }
 
-TEST_F(FiltersTest, CancelAfterTheLastPixelStopsTheNextRunAtItsFirstPoll) {
+TEST_F(FiltersTest, CancelAfterTheLastPixelIsNotCarriedIntoTheNextRun) {
     app::Form1 &f = F();
     SetSource(3, 2);
     AtYield(6, [this] { ClickCancel(); });
@@ -125,15 +130,35 @@ TEST_F(FiltersTest, CancelAfterTheLastPixelStopsTheNextRunAtItsFirstPoll) {
     EXPECT_TRUE(f.Run);
     EXPECT_EQ(f.Picture3.Point(2, 1), GrayscaleOf(PatternColor(2, 1)));
 
+    // The click was seen by no run: the next one runs whole.
     prompts.seen.clear();
     AtYield(0, [] {});
     f.MakeMask_Click();
-    EXPECT_EQ(yields, 0);
-    EXPECT_TRUE(prompts.seen.empty());
+    EXPECT_EQ(yields, 6);
+    EXPECT_EQ(prompts.Messages(), std::vector<std::wstring>{L"完了"});
     EXPECT_FALSE(f.Run);
     for (int x = 0; x < 3; ++x)
         for (int y = 0; y < 2; ++y)
-            EXPECT_EQ(f.Picture3.Point(x, y), Background());
+            EXPECT_EQ(f.Picture3.Point(x, y), MaskOf(PatternColor(x, y)));
+}
+
+// A Cancel click waiting right behind the menu click that starts a run is handled at the
+// run's first yield, although the program's loop has just looked at the queue.
+TEST_F(FiltersTest, CancelWaitingBehindTheStartIsSeenAtTheFirstYield) {
+    app::Form1 &f = F();
+    OpenSource(40, 30);
+    platform::PumpMessages();
+    PostMessageW(f.Hwnd(), WM_COMMAND, MAKEWPARAM(f.Hanten.Id(), 0), 0);
+    PostMessageW(f.Command1.Hwnd(), BM_CLICK, 0, 0);
+    MSG msg;
+    ASSERT_TRUE(platform::WaitAndDispatch(msg)); // the menu item's click, which runs the filter
+    EXPECT_TRUE(prompts.seen.empty());           // cancelled: no "完了"
+    EXPECT_FALSE(f.Run);
+    for (int x = 0; x < W(); ++x)
+        for (int y = 0; y < H(); ++y)
+            ASSERT_EQ(f.Picture3.Point(x, y),
+                      x + y == 0 ? InvertedOf(f.Picture1.Point(0, 0)) : Background())
+                << x << "," << y;
 }
 
 TEST_F(FiltersTest, DoneIsShownBeforeTheResultIsPublished) {
@@ -185,16 +210,14 @@ TEST_F(FiltersTest, OperationsReadTheSourceAndChainOnlyThroughAMove) {
     EXPECT_TRUE(prompts.ScriptDone());
 }
 
-// Without a hook the frame walks strips of columns and pumps only between them; these cover
-// what that path alone can get wrong.
+// Real pumps in the middle of a run, where the frame walks strips of columns.
 namespace {
 
-// Posts `message` to `window`, then runs `click` once a pump is due: the message arrives at
-// the run's first real pump.
-template <class Click> void AtFirstPump(HWND window, UINT message, WPARAM wp, Click click) {
+// Posts `message` to `window` and lets a pump fall due: called at a yield, the message is
+// handled by the real pump of that yield.
+void PostForThisYield(HWND window, UINT message, WPARAM wp) {
     PostMessageW(window, message, wp, 0);
     Sleep(15); // more than a pump interval since the last pump
-    click();
 }
 
 } // namespace
@@ -215,8 +238,11 @@ TEST_F(FiltersTest, CancelAtARealPumpLeavesTheColumnByColumnPrefixOfThatPump) {
     };
     int atPump = -1;
     f.GoHP.Click = [&] { atPump = writtenPrefix(); }; // looks at the pump that takes the click
-    PostMessageW(f.Hwnd(), WM_COMMAND, MAKEWPARAM(f.GoHP.Id(), 0), 0);
-    AtFirstPump(f.Command1.Hwnd(), BM_CLICK, 0, [&] { f.Hanten_Click(); });
+    AtYield(h * 250 + 17, [&] {
+        PostMessageW(f.Hwnd(), WM_COMMAND, MAKEWPARAM(f.GoHP.Id(), 0), 0);
+        PostForThisYield(f.Command1.Hwnd(), BM_CLICK, 0);
+    });
+    f.Hanten_Click();
     EXPECT_TRUE(prompts.seen.empty()); // cancelled: no "完了"
     EXPECT_FALSE(f.Run);
     EXPECT_GT(atPump, 0);
@@ -237,7 +263,9 @@ TEST_F(FiltersTest, PictureOpenedDuringARunIsWhatTheRestOfTheRunReads) {
         const int oldW = W();
         prompts.seen.clear();
         prompts.ChooseFile(path);
-        AtFirstPump(f.Hwnd(), WM_COMMAND, MAKEWPARAM(f.FileOpen.Id(), 0), [&] { f.Mono_Click(); });
+        AtYield(H() * 3,
+                [&] { PostForThisYield(f.Hwnd(), WM_COMMAND, MAKEWPARAM(f.FileOpen.Id(), 0)); });
+        f.Mono_Click();
         // The picture was opened during the run, which then ran to its end.
         ASSERT_EQ(prompts.Messages(), std::vector<std::wstring>{L"完了"});
         EXPECT_EQ(prompts.seen.front().kind, test::SeenPrompt::Kind::OpenDialog);

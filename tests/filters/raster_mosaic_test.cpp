@@ -4,6 +4,7 @@
 #include "form12.h"
 
 #include "files.h"
+#include "message_loop.h"
 #include "raster_mosaic.h"
 #include "vb_error.h"
 
@@ -224,7 +225,7 @@ TEST_F(RasterMosaicTest, MosaicInBatchesMatchesTheOneWatchedAtEveryYield) {
     SetSource(301, 203, [](int x, int y) { return Rgb(x * 7 % 256, y * 3 % 256, (x ^ y) % 256); });
     app::Form12 &d = D12();
     d.HScroll1.SetValue(6);
-    AtYield(0, [] {});
+    platform::SetYieldHook([] {}); // every yield on its own: batches of one pixel
     d.Command1_Click();
     const platform::Picture watched = d.MosaicResult;
     platform::SetYieldHook({});
@@ -253,6 +254,67 @@ TEST_F(RasterMosaicTest, MosaicCancelledBeforeTheFirstBlockShowsTheClearedPictur
     EXPECT_FALSE(F().Run);
     EXPECT_TRUE(d.Command1.Enabled());
     EXPECT_EQ(platform::MousePointer(), vbDefault);
+}
+
+// A cancel at the yield after counted pixel k of the loop users run: a block is filled once
+// its last pixel's yield has passed, unless points of it beyond the picture are still to be
+// polled. 25 x 20 with n = 10: blocks of 100, 100 and 50 pixels, then of 100, 100 and 50.
+TEST_F(RasterMosaicTest, MosaicCancelKeepsTheBlocksFilledBeforeIt) {
+    SetSource(25, 20);
+    app::Form12 &d = D12();
+    d.Command1_Click();
+    const platform::Picture whole = F().Picture2.Image();
+    for (auto [k, filled] : {std::pair{200, 2}, {250, 2}, {350, 4}}) {
+        SCOPED_TRACE(k);
+        prompts.AnswerMsgBox(platform::vbOK);
+        AtYield(k, [this] { ClickCancel(); });
+        d.Command1_Click();
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 25; ++x)
+                ASSERT_EQ(Result(x, y), y / 10 * 3 + x / 10 < filled
+                                            ? ColorFromBgrx(whole.Bitmap()->Bits()[y * 25 + x])
+                                            : Background())
+                    << x << "," << y;
+    }
+    EXPECT_EQ(prompts.Messages(), std::vector<std::wstring>(3, L"キャンセルされました"));
+}
+
+// A Cancel click waiting right behind "実行" or "連番画像" is handled at the run's first
+// yield; one that no run saw stops nothing later.
+TEST_F(RasterMosaicTest, CancelWaitingBehindTheStartIsSeenAtTheFirstYield) {
+    SetSource(30, 20);
+    app::Form12 &d = D12();
+    auto clickThenCancel = [&](platform::CommandButton &button) {
+        platform::PumpMessages();
+        PostMessageW(d.Hwnd(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), LPARAM(button.Hwnd()));
+        PostMessageW(F().Command1.Hwnd(), BM_CLICK, 0, 0);
+        MSG msg;
+        ASSERT_TRUE(platform::WaitAndDispatch(msg)); // the first click, which starts the run
+    };
+    prompts.onMsgBox = [&](const test::SeenPrompt &) {
+        EXPECT_EQ(F().Picture3.Point(0, 0), Background());
+    };
+    prompts.AnswerMsgBox(platform::vbOK);
+    clickThenCancel(d.Command1);
+    EXPECT_EQ(prompts.Messages(), std::vector<std::wstring>{L"キャンセルされました"});
+    EXPECT_FALSE(F().Run);
+
+    // Every stage stops at its first poll: the last leaves the result cleared.
+    d.HScroll1.SetValue(5);
+    clickThenCancel(d.Command3);
+    EXPECT_EQ(Result(0, 0), Background());
+    EXPECT_FALSE(F().Run);
+    EXPECT_EQ(prompts.Messages().size(), 1u);
+
+    // A click handled while nothing runs, as after a run's last poll.
+    PostMessageW(F().Hwnd(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), LPARAM(F().Command1.Hwnd()));
+    platform::PumpMessages();
+    ASSERT_TRUE(F().Run);
+    prompts.onMsgBox = nullptr;
+    d.Command1_Click();
+    EXPECT_EQ(prompts.Messages().size(), 1u);
+    EXPECT_FALSE(F().Run);
+    EXPECT_NE(Result(29, 19), Background());
 }
 
 TEST_F(RasterMosaicTest, StagesPlayFromCoarsestToSourceAndExportNumbered) {
