@@ -1,5 +1,6 @@
 // Starts the real Mirolt.exe with a picture on its command line and checks, from outside,
 // that its main window shows the picture, then closes it.
+#include "long_folder.h"
 #include "no_tips.h"
 #include "picture_cases.h"
 #include "picture_files.h"
@@ -8,6 +9,7 @@
 #include "color.h"
 
 #include <windows.h>
+#include <dlgs.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -52,12 +54,13 @@ COLORREF ScreenPixel(HWND w, int x, int y) {
 // Mirolt.exe started with a command line, ended when the test ends.
 class Program {
   public:
-    explicit Program(const std::wstring &picture) {
+    // `folder`: the current folder it starts in; empty for the test's own.
+    explicit Program(const std::wstring &picture, const std::wstring &folder = {}) {
         std::wstring commandLine = L"\"" + WindowsPath(MIROLT_EXE) + L"\" " + picture;
         STARTUPINFOW si{};
         si.cb = sizeof(si);
         started_ = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                  nullptr, &si, &pi_);
+                                  folder.empty() ? nullptr : folder.c_str(), &si, &pi_);
     }
     ~Program() {
         if (!started_) return;
@@ -312,4 +315,82 @@ TEST(EndToEnd, SavesTheResultAsJpegThroughTheDialog) {
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForSingleObject(pi.hProcess, 20000), WAIT_OBJECT_0);
     CloseHandle(pi.hThread);
+}
+
+namespace {
+
+BOOL CALLBACK FirstEdit(HWND w, LPARAM lp) {
+    wchar_t name[16] = {};
+    GetClassNameW(w, name, 16);
+    if (lstrcmpiW(name, L"Edit") != 0) return TRUE;
+    *reinterpret_cast<HWND *>(lp) = w;
+    return FALSE;
+}
+
+// Types `text` into the file name box of another process's file dialog and presses OK.
+bool ChooseInFileDialog(HWND dialog, const std::wstring &text) {
+    HWND edit = nullptr;
+    for (int i = 0; i < 300 && !edit; ++i) { // the box may not be there yet
+        if (HWND box = GetDlgItem(dialog, cmb13))
+            EnumChildWindows(box, FirstEdit, reinterpret_cast<LPARAM>(&edit));
+        if (!edit) Sleep(100);
+    }
+    if (!edit) return false;
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    for (wchar_t c : text)
+        SendMessageW(edit, WM_CHAR, c, 1);
+    PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    return true;
+}
+
+} // namespace
+
+// Wine's open dialog overran its stack on a path of more than MAX_PATH characters and took
+// every window of the program with it. Now such a path is the program's to open.
+TEST(EndToEnd, PathsLongerThanMaxPathTypedIntoTheOpenDialog) {
+    TempFolder dir;
+    // The program starts in a folder of 200 characters, where its open dialog opens.
+    const std::wstring folder = MakeFolderOfLength(dir.File(L"start"), 200);
+    const std::wstring name = std::wstring(96, L'p') + L".bmp";
+    const auto color = [](int x, int y) {
+        return x < 40 ? 0x0000FF : (y < 30 ? 0x00FF00 : 0xFF0000);
+    };
+    WriteBmp(folder + L"\\" + name, 80, 60, color);
+
+    Program program(L"", folder);
+    ASSERT_TRUE(program.Started());
+    HWND main = WaitForWindow(L"Mirolt", program.Id(), 30000);
+    ASSERT_NE(main, nullptr);
+    UINT open = MenuId(GetMenu(main), L"画像を開く");
+    if (open == 0) open = 1001; // numbered in the order declared, after the menu ファイル
+
+    // A file of 304 characters that does not exist: nothing opens, and the program goes on.
+    PostMessageW(main, WM_COMMAND, open, 0);
+    HWND dialog = WaitForMessageBox(program.Id(), 30000);
+    ASSERT_NE(dialog, nullptr) << "no open dialog";
+    ASSERT_TRUE(ChooseInFileDialog(dialog, folder + L"\\" + std::wstring(99, L'q') + L".bmp"));
+    for (int i = 0; i < 300 && IsWindow(dialog) && program.Running(); ++i)
+        Sleep(100);
+    ASSERT_TRUE(program.Running());
+    ASSERT_FALSE(IsWindow(dialog)) << "the dialog stays";
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer))
+        << "the window stopped answering";
+    EXPECT_FALSE(IsWindowVisible(SourceView(main))) << "something opened";
+
+    // A name relative to the dialog's folder, 301 characters with it: the picture opens.
+    PostMessageW(main, WM_COMMAND, open, 0);
+    dialog = WaitForMessageBox(program.Id(), 30000);
+    ASSERT_NE(dialog, nullptr) << "no open dialog the second time";
+    ASSERT_TRUE(ChooseInFileDialog(dialog, name));
+    bool shown = false;
+    for (int i = 0; i < 300 && !shown && program.Running(); ++i) {
+        Sleep(100);
+        HWND view = SourceView(main);
+        shown = view && IsWindowVisible(view) && ScreenPixel(view, 10, 10) == RGB(255, 0, 0) &&
+                ScreenPixel(view, 60, 10) == RGB(0, 255, 0) &&
+                ScreenPixel(view, 60, 50) == RGB(0, 0, 255);
+    }
+    EXPECT_TRUE(shown) << "the picture in the long folder did not open";
+    EXPECT_EQ(program.Close(main), 0);
 }
