@@ -3,6 +3,7 @@
 #include "bridge_binding.h"
 #include "brovik.h"
 #include "files.h"
+#include "runtime.h"
 #include "vb_error.h"
 
 #include <windows.h>
@@ -34,16 +35,7 @@ bool IsImportPlugin(const std::wstring &versionText) {
 } // namespace
 
 std::wstring DefaultPluginFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    return path.substr(0, path.find_last_of(L'\\') + 1) + L"plugin";
+    return platform::AppPath() + L"\\plugin";
 }
 
 const std::wstring &PluginFolder() {

@@ -3,6 +3,7 @@
 #include "errors.h"
 #include "files.h"
 #include "list_boxes.h"
+#include "paths.h"
 #include "vb_error.h"
 
 #include <algorithm>
@@ -20,18 +21,9 @@ bool LessNoCase(const std::wstring &a, const std::wstring &b) {
 }
 
 std::wstring FullPath(const std::wstring &path) {
-    // Always with a buffer: asked for the size alone, Wine faults on a drive's current
-    // directory taken from the environment.
-    std::wstring full(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetFullPathNameW(path.c_str(), DWORD(full.size()), full.data(), nullptr);
-        if (n == 0) throw RuntimeError(DriveErrorNumber(GetLastError()));
-        if (n < full.size()) {
-            full.resize(n);
-            return full;
-        }
-        full.assign(n, L'\0');
-    }
+    std::wstring full = FullPathName(path);
+    if (full.empty()) throw RuntimeError(DriveErrorNumber(GetLastError()));
+    return full;
 }
 
 std::wstring CurrentDirectory() {
@@ -70,13 +62,13 @@ std::wstring ReadableFolder(const std::wstring &path) {
     if (IsRoot(full) && GetDriveTypeW(full.c_str()) == DRIVE_NO_ROOT_DIR)
         throw RuntimeError(kDeviceUnavailable);
 
-    const DWORD attributes = GetFileAttributesW(full.c_str());
+    const DWORD attributes = GetFileAttributesW(SystemPath(full).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) throw RuntimeError(DriveErrorNumber(GetLastError()));
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) throw RuntimeError(kPathNotFound);
     // A folder that exists but cannot be listed (no access, no medium behind the name).
     WIN32_FIND_DATAW data;
     const std::wstring all = full + (IsRoot(full) ? L"*" : L"\\*");
-    HANDLE find = FindFirstFileW(all.c_str(), &data);
+    HANDLE find = FindFirstFileW(SystemPath(all).c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         if (error != ERROR_FILE_NOT_FOUND && error != ERROR_NO_MORE_FILES)
@@ -242,7 +234,7 @@ void DirListBox::Fill() {
         start = end + 1;
     }
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(Join(path_, L"*").c_str(), &data);
+    HANDLE find = FindFirstFileW(SystemPath(Join(path_, L"*")).c_str(), &data);
     if (find != INVALID_HANDLE_VALUE) {
         do {
             const std::wstring name = data.cFileName;

@@ -5,6 +5,7 @@
 #include "bmp.h"
 #include "picture_header.h"
 #include "picture_limits.h"
+#include "replace_file.h"
 #include "runtime.h"
 #include "vb_error.h"
 
@@ -278,33 +279,7 @@ void SavePicture(const Picture &picture, const std::wstring &path) {
         bmp ? EncodeBmp24(bmp->Width(), bmp->Height(), bmp->Bits(), bmp->Width())
             : EncodeBmp24(0, 0, nullptr, 0);
     constexpr int kFileAccessError = 75;
-    if (path.empty()) throw RuntimeError(kFileAccessError);
-    // A read-only file is not ours to replace.
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
-        throw RuntimeError(kFileAccessError);
-    // Write beside the target, then swap it in.
-    std::wstring folder = path;
-    const size_t slash = folder.find_last_of(L"\\/");
-    folder = slash == std::wstring::npos ? L"." : folder.substr(0, slash + 1);
-    wchar_t temp[MAX_PATH + 16];
-    if (!GetTempFileNameW(folder.c_str(), L"mrt", 0, temp)) throw RuntimeError(kFileAccessError);
-    bool written = false;
-    {
-        unique_hfile file(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file.get() != INVALID_HANDLE_VALUE) {
-            DWORD done = 0;
-            written = WriteFile(file.get(), data.data(), DWORD(data.size()), &done, nullptr) &&
-                      done == data.size() && FlushFileBuffers(file.get());
-        }
-    }
-    if (!written ||
-        !MoveFileExW(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileW(temp);
-        throw RuntimeError(kFileAccessError);
-    }
+    if (!ReplaceFileContents(path, data.data(), data.size())) throw RuntimeError(kFileAccessError);
 }
 
 Picture PictureFromHBitmap(HBITMAP source) {

@@ -1,10 +1,9 @@
 #include "prompts.h"
 
-#include "dialog_filter.h"
+#include "file_dialog.h"
 #include "menu.h"
 
 #include <windows.h>
-#include <commdlg.h>
 
 namespace mirolt::platform {
 namespace {
@@ -21,25 +20,7 @@ class RealPrompts final : public Prompts {
     }
 
     std::optional<FileDialogResult> FileDialog(const FileDialogRequest &r) override {
-        std::wstring filter = Win32FilterFromPipes(r.filter);
-        std::wstring buffer = r.fileName;
-        buffer.resize(std::max<size_t>(buffer.size() + 1, 32768), L'\0');
-        OPENFILENAMEW ofn{};
-        ofn.lStructSize = sizeof(ofn);
-        ofn.hwndOwner = ActiveOwner();
-        ofn.lpstrFilter = r.filter.empty() ? nullptr : filter.c_str();
-        ofn.nFilterIndex = DWORD(r.filterIndex);
-        ofn.lpstrFile = buffer.data();
-        ofn.nMaxFile = DWORD(buffer.size());
-        ofn.lpstrTitle = r.title.empty() ? nullptr : r.title.c_str();
-        ofn.lpstrInitialDir = r.initDir.empty() ? nullptr : r.initDir.c_str();
-        // Flags that change what the call returns or how it is built are not the caller's.
-        constexpr DWORD kNotPassed =
-            OFN_ALLOWMULTISELECT | OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_ENABLETEMPLATEHANDLE;
-        ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | (DWORD(r.flags) & ~kNotPassed);
-        const BOOL ok = r.save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
-        if (!ok) return std::nullopt;
-        return FileDialogResult{buffer.c_str(), int(ofn.nFilterIndex)};
+        return ShowFileDialog(r);
     }
 
     MenuItem *PopupMenu(MenuItem &menu) override {

@@ -190,9 +190,16 @@ void StopWorkerThreads() {
 }
 
 std::wstring AppPath() {
-    wchar_t path[MAX_PATH * 4];
-    const DWORD n = GetModuleFileNameW(nullptr, path, DWORD(std::size(path)));
-    std::wstring p(path, n);
+    // A name that fills the buffer may have been cut short: try again with more room.
+    std::wstring p(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, p.data(), DWORD(p.size()));
+        if (n < p.size()) {
+            p.resize(n);
+            break;
+        }
+        p.resize(p.size() * 2);
+    }
     const size_t slash = p.find_last_of(L"\\/");
     return slash == std::wstring::npos ? std::wstring() : p.substr(0, slash);
 }

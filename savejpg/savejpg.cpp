@@ -10,6 +10,9 @@
 #include "jpeg_encoder.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cwchar>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <type_traits>
@@ -136,30 +139,54 @@ std::wstring Wide(const char *ansi) {
 
 // The target's full path and its folder; false when the path names no file. Done in
 // UTF-16: in the ANSI code page the second byte of a double-byte character may be a
-// backslash.
+// backslash. Always with a buffer: asked for the size alone, Wine faults on a drive's
+// current directory taken from the environment.
 bool SplitTarget(const char *path, std::wstring &target, std::wstring &folder) {
     const std::wstring wide = Wide(path);
     if (wide.empty()) return false;
-    const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    if (size == 0) return false;
-    target.assign(size, L'\0');
-    wchar_t *name = nullptr;
-    const DWORD length = GetFullPathNameW(wide.c_str(), size, target.data(), &name);
-    if (length == 0 || length >= size || !name || !*name) return false;
-    folder.assign(target.data(), name);
-    target.resize(length);
-    return true;
+    target.assign(MAX_PATH, L'\0');
+    for (;;) {
+        wchar_t *name = nullptr;
+        const DWORD length =
+            GetFullPathNameW(wide.c_str(), DWORD(target.size()), target.data(), &name);
+        if (length == 0) return false;
+        if (length < target.size()) {
+            if (!name || !*name) return false;
+            folder.assign(target.data(), name);
+            target.resize(length);
+            return true;
+        }
+        target.assign(length, L'\0');
+    }
 }
 
-// The temporary file of one save, removed again unless it became the target.
+// `path` (a full path) as the file functions take it at any length: from MAX_PATH
+// characters on, a drive or network path in its "\\?\" form.
+std::wstring SystemPath(const std::wstring &path) {
+    if (path.size() < MAX_PATH || path.rfind(L"\\\\?\\", 0) == 0) return path;
+    if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') return L"\\\\?\\" + path;
+    if (path.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + path.substr(2);
+    return path;
+}
+
+// The temporary file of one save, removed again unless it became the target. Its name is
+// made here, "sjp", eight hex digits, ".tmp" in the target's folder: GetTempFileName wants
+// its result to fit in MAX_PATH characters and does not check that the folder does.
 class TemporaryFile {
   public:
     explicit TemporaryFile(const std::wstring &folder) {
-        wchar_t name[MAX_PATH];
-        if (!GetTempFileNameW(folder.c_str(), L"sjp", 0, name)) return;
-        path_ = name;
-        file_ = CreateFileW(name, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                            nullptr);
+        static std::atomic<uint32_t> counter{GetTickCount() ^ (GetCurrentProcessId() << 16)};
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            wchar_t name[16];
+            std::swprintf(name, std::size(name), L"sjp%08x.tmp", unsigned(counter++));
+            path_ = SystemPath(folder + name);
+            file_ = CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (file_ != INVALID_HANDLE_VALUE) return;
+            const DWORD error = GetLastError();
+            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+        }
+        path_.clear();
     }
     TemporaryFile(const TemporaryFile &) = delete;
     TemporaryFile &operator=(const TemporaryFile &) = delete;
@@ -176,7 +203,7 @@ class TemporaryFile {
         return Close() && flushed;
     }
     bool MoveTo(const std::wstring &target) {
-        if (!MoveFileExW(path_.c_str(), target.c_str(),
+        if (!MoveFileExW(path_.c_str(), SystemPath(target).c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return false;
         path_.clear();
@@ -197,7 +224,7 @@ class TemporaryFile {
 
 // A read-only file or a folder in the target's place is not ours to replace.
 bool CanReplace(const std::wstring &target) {
-    const DWORD attributes = GetFileAttributesW(target.c_str());
+    const DWORD attributes = GetFileAttributesW(SystemPath(target).c_str());
     return attributes == INVALID_FILE_ATTRIBUTES ||
            !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
 }

@@ -4,6 +4,7 @@
 #include "runtime.h"
 #include "vb_error.h"
 
+#include "long_folder.h"
 #include "memory_ceiling.h"
 #include "picture_cases.h"
 #include "picture_files.h"
@@ -188,6 +189,28 @@ TEST(PictureFiles, SaveWritesBmpAndNeverLeavesAPartialFile) {
     HANDLE h = FindFirstFileW(dir.File(L"*.tmp").c_str(), &fd);
     EXPECT_EQ(h, INVALID_HANDLE_VALUE) << "temporary file left behind";
     if (h != INVALID_HANDLE_VALUE) FindClose(h);
+}
+
+// The temporary file's name once overran a buffer of MAX_PATH characters from a folder of
+// about 247 characters on.
+TEST(PictureFiles, SavesIntoLongFoldersAndKeepsAReadOnlyFile) {
+    TempFolder dir;
+    test::WriteBmp(dir.File(L"src.bmp"), 5, 3);
+    const Picture pic = LoadPicture(dir.File(L"src.bmp"));
+    for (size_t length : {240, 250, 260, 300, 1000}) {
+        SCOPED_TRACE(length);
+        const std::wstring folder =
+            test::MakeFolderOfLength(dir.File(std::to_wstring(length)), length);
+        const std::wstring file = folder + L"\\a.bmp";
+        test::WriteBytes(file, "old contents");
+        SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY);
+        EXPECT_EQ(ErrorOf([&] { SavePicture(pic, file); }), 75);
+        SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        EXPECT_EQ(test::ReadBytes(file), "old contents");
+        SavePicture(pic, file);
+        EXPECT_EQ(LoadPicture(file).Width(), 5);
+        EXPECT_EQ(test::EntriesIn(folder), 1u) << "a file left behind";
+    }
 }
 
 TEST(PictureBox, PaintPictureAppliesTheRasterCode) {

@@ -2,6 +2,7 @@
 #include "profile.h"
 #include "vb_error.h"
 
+#include "long_folder.h"
 #include "picture_files.h"
 
 #include <windows.h>
@@ -66,6 +67,24 @@ TEST(Profile, BufferSizesCutValuesInCodePage932) {
     EXPECT_EQ(ReadPrivateProfile(L"S", L"new", L"", 14, ini).buffer,
               std::wstring(L"ＭＳ ゴシック\0", 8));
     EXPECT_FALSE(WritePrivateProfile(L"S", L"k", L"v", dir.File(L"no folder\\Data.ini")));
+}
+
+// Given a path over MAX_PATH characters, the system's INI functions wrote a file of another
+// name and reported success.
+TEST(Profile, LongFoldersAreReachedByTheirShortNameOrRefused) {
+    TempFolder dir;
+    const std::wstring reachable = test::MakeFolderOfLength(dir.File(L"300"), 300);
+    const std::wstring ini = reachable + L"\\Data.ini";
+    EXPECT_TRUE(WritePrivateProfile(L"S", L"k", L"value", ini));
+    EXPECT_EQ(test::ReadBytes(ini), "[S]\r\nk=value\r\n");
+    EXPECT_EQ(ReadPrivateProfile(L"S", L"k", L"", 8, ini).buffer, std::wstring(L"value\0\0\0", 8));
+
+    // So deep that even the short names of its folders are too long together.
+    const std::wstring deep = test::MakeFolderOfLength(dir.File(L"2600"), 2600) + L"\\Data.ini";
+    EXPECT_FALSE(WritePrivateProfile(L"S", L"k", L"value", deep));
+    const ProfileRead read = ReadPrivateProfile(L"S", L"k", L"default  ", 5, deep);
+    EXPECT_EQ(read.buffer, std::wstring(L"defa\0", 5));
+    EXPECT_EQ(read.result, 4u);
 }
 
 TEST(TextFiles, LinesEndAtCrLfOrLoneCrInShiftJis) {

@@ -3,6 +3,7 @@
 #include "savejpg.h"
 
 #include "import_patch.h"
+#include "long_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -162,6 +163,14 @@ BOOL WINAPI FailingWriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD writ
     return FALSE;
 }
 
+// Routes the library's WriteFile through FailingWriteFile, once.
+bool PatchWriteFile() {
+    if (!realWriteFile)
+        realWriteFile = reinterpret_cast<decltype(&WriteFile)>(import_patch::PatchImport(
+            Library(), "KERNEL32.dll", "WriteFile", reinterpret_cast<void *>(&FailingWriteFile)));
+    return realWriteFile != nullptr;
+}
+
 class SaveJpg : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -173,12 +182,7 @@ class SaveJpg : public ::testing::Test {
         fs::remove_all(folder_);
         fs::create_directories(folder_);
     }
-    void TearDown() override {
-        std::error_code ignored;
-        for (const auto &entry : fs::recursive_directory_iterator(folder_, ignored))
-            SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
-        fs::remove_all(folder_, ignored);
-    }
+    void TearDown() override { mirolt::test::RemoveTree(folder_.wstring()); }
 
     fs::path File(const std::wstring &name) const { return folder_ / name; }
     // The names in the test folder, so that a left-over temporary file shows.
@@ -325,9 +329,7 @@ TEST_F(SaveJpg, FailedSaveLeavesTheExistingFileAndNoTemporaryFile) {
 
     // A write that fails half-way through: the old file stays whole.
     SetFileAttributesW(kept.c_str(), FILE_ATTRIBUTE_NORMAL);
-    realWriteFile = reinterpret_cast<decltype(&WriteFile)>(import_patch::PatchImport(
-        Library(), "KERNEL32.dll", "WriteFile", reinterpret_cast<void *>(&FailingWriteFile)));
-    ASSERT_TRUE(realWriteFile);
+    ASSERT_TRUE(PatchWriteFile());
     failWrites = true;
     EXPECT_EQ(Save(canvas, 16, 16, kept), savejpg::kCannotWrite);
     failWrites = false;
@@ -355,6 +357,28 @@ TEST_F(SaveJpg, PathsAsTheProgramBuildsThem) {
     EXPECT_EQ(Save(canvas, 8, 8, japanese), savejpg::kSaved);
     EXPECT_EQ(Decode(japanese).width, 8u);
     EXPECT_EQ(std::distance(fs::directory_iterator(japanese.parent_path()), {}), 1);
+}
+
+// The temporary file's name once overran a buffer of MAX_PATH characters from a folder of
+// about 247 characters on.
+TEST_F(SaveJpg, SavesIntoLongFoldersAndKeepsTheOldFileWhenAWriteFails) {
+    const Canvas canvas(16, 16, Smooth);
+    ASSERT_TRUE(PatchWriteFile());
+    for (size_t length : {240, 250, 260, 300, 1000}) {
+        SCOPED_TRACE(length);
+        const fs::path folder =
+            mirolt::test::MakeFolderOfLength((folder_ / std::to_wstring(length)).wstring(), length);
+        ASSERT_EQ(folder.wstring().size(), length);
+        const fs::path file = folder / L"a.jpg";
+        std::ofstream(file, std::ios::binary) << "old contents";
+        failWrites = true;
+        EXPECT_EQ(Save(canvas, 16, 16, file), savejpg::kCannotWrite);
+        failWrites = false;
+        EXPECT_EQ(ReadAll(file), "old contents");
+        EXPECT_EQ(Save(canvas, 16, 16, file), savejpg::kSaved);
+        EXPECT_EQ(Decode(file).width, 16u);
+        EXPECT_EQ(mirolt::test::EntriesIn(folder.wstring()), 1u) << "a file left behind";
+    }
 }
 
 } // namespace

@@ -2,9 +2,9 @@
 
 #include "bmp.h"
 #include "color.h"
+#include "long_folder.h"
 
 #include <windows.h>
-#include <shellapi.h>
 #include <wincodec.h>
 
 #include <algorithm>
@@ -122,13 +122,7 @@ TempFolder::TempFolder() {
 }
 
 TempFolder::~TempFolder() {
-    std::wstring from = path_;
-    from.push_back(L'\0');
-    SHFILEOPSTRUCTW op{};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NO_UI;
-    SHFileOperationW(&op);
+    RemoveTree(path_);
 }
 
 } // namespace mirolt::test
