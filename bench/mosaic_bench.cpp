@@ -4,6 +4,7 @@
 // largest working set while it runs), the flip-book showing its frames, and the raster
 // filter at its default counts against the bare BitBlt calls it makes, timed in the same
 // run.
+#include "bench_support.h"
 #include "form1.h"
 #include "form11.h"
 #include "form12.h"
@@ -24,17 +25,6 @@
 using namespace mirolt;
 
 namespace {
-
-// Answers every box at once, so that a run ends without a person.
-class AutoPrompts final : public platform::Prompts {
-  public:
-    int MsgBox(const std::wstring &, int, const std::wstring &) override { return platform::vbOK; }
-    std::optional<platform::FileDialogResult>
-    FileDialog(const platform::FileDialogRequest &) override {
-        return std::nullopt;
-    }
-    platform::MenuItem *PopupMenu(platform::MenuItem &) override { return nullptr; }
-};
 
 struct Timing {
     double seconds = 1e30; // best of the runs
@@ -98,7 +88,7 @@ double PeakWorkingSetMbDuring(const std::function<void()> &run) {
 
 int main() {
     GdiSetBatchLimit(1);
-    AutoPrompts prompts;
+    bench::OkPrompts prompts;
     platform::SetPrompts(&prompts);
 
     constexpr int W = 4000, H = 3000;
