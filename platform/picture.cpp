@@ -1,6 +1,6 @@
 #include "picture.h"
 
-#include "row_workers.h"
+#include "surface_pool.h"
 
 #include "bmp.h"
 #include "picture_header.h"
@@ -18,25 +18,6 @@
 
 namespace mirolt::platform {
 
-namespace {
-
-// A fresh bitmap costs a page fault per 4 KiB on its first touch, which for a large picture
-// adds up to seconds; the faults are taken on several cores at once. The memory is fresh,
-// so writing zeros changes nothing.
-void TouchPages(uint8_t *bytes, size_t size) {
-    constexpr size_t kPage = 4096;
-    constexpr size_t kWorthSharing = size_t{64} << 20;
-    if (size < kWorthSharing) return; // the first writes take the faults as they come
-    const int pages = int((size + kPage - 1) / kPage);
-    ForEachRowRange(pages, size, [bytes, size](int first, int last) {
-        volatile uint8_t *p = bytes;
-        for (size_t i = size_t(first) * kPage; i < std::min(size, size_t(last) * kPage); i += kPage)
-            p[i] = 0;
-    });
-}
-
-} // namespace
-
 Bitmap32::Bitmap32(int width, int height)
     : width_(std::max(width, 0)), height_(std::max(height, 0)), dc_(CreateCompatibleDC(nullptr)) {
     if (!kPictureLimit.SurfaceFits(width_, height_)) throw RuntimeError(kOutOfMemory);
@@ -53,7 +34,6 @@ Bitmap32::Bitmap32(int width, int height)
     bitmap_.reset(CreateDIBSection(dc_.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap_ || !bits) throw RuntimeError(kOutOfMemory);
     bits_ = static_cast<uint32_t *>(bits);
-    TouchPages(static_cast<uint8_t *>(bits), size_t(width_) * size_t(height_) * 4);
     oldBitmap_ = SelectObject(dc_.get(), bitmap_.get());
 }
 
@@ -152,7 +132,7 @@ class FileStream final : public IStream {
             position_ += n;
             total += ULONG(n);
             try {
-                DoEvents();
+                DoEventsAfterStep();
             } catch (...) {
                 error_ = std::current_exception();
             }
@@ -256,12 +236,14 @@ Picture LoadPicture(const std::wstring &path) {
     if (FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGR, frame.Get(), converted.Put())))
         throw RuntimeError(kInvalidPicture);
 
-    auto bitmap = std::make_shared<Bitmap32>(int(w), int(h));
-    // Strips of rows with a yield after each: the window keeps answering.
+    // Strips of rows with a yield after each: the window keeps answering. A fresh bitmap's
+    // memory comes in strip by strip too, helped from the bottom up by the pool's threads.
+    auto bitmap = surfaces::Take(int(w), int(h));
     const UINT stride = w * 4;
     const UINT rows = std::max(1u, UINT(4 << 20) / stride);
     for (UINT y = 0; y < h; y += rows) {
         const UINT n = std::min(rows, h - y);
+        surfaces::Ready(*bitmap, int(y + n));
         const WICRect strip{0, INT(y), INT(w), INT(n)};
         uint32_t *px = bitmap->Bits() + size_t(y) * w;
         const HRESULT copied =
@@ -271,7 +253,7 @@ Picture LoadPicture(const std::wstring &path) {
         // The fourth byte is undefined in 32bppBGR; keep pixels comparable.
         for (size_t i = 0, count = size_t(w) * n; i < count; ++i)
             px[i] &= 0x00FFFFFF;
-        DoEvents();
+        DoEventsAfterStep();
     }
     return Picture(std::move(bitmap));
 }
@@ -318,7 +300,8 @@ Picture PictureFromHBitmap(HBITMAP source) {
         return {};
     if (!kPictureLimit.Fits(info.bmWidth, std::abs(int64_t{info.bmHeight})))
         throw RuntimeError(kOutOfMemory);
-    auto bitmap = std::make_shared<Bitmap32>(info.bmWidth, std::abs(info.bmHeight));
+    auto bitmap = surfaces::Take(info.bmWidth, std::abs(info.bmHeight));
+    surfaces::Ready(*bitmap, bitmap->Height()); // its memory in on several cores at once
     unique_hdc src(CreateCompatibleDC(nullptr));
     HGDIOBJ old = SelectObject(src.get(), source);
     BitBlt(bitmap->Dc(), 0, 0, bitmap->Width(), bitmap->Height(), src.get(), 0, 0, SRCCOPY);

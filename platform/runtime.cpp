@@ -72,6 +72,12 @@ void detail::YieldSlow() {
     if (c.MsUntilPump(now) <= 0) PumpMessages();
 }
 
+void DoEventsAfterStep() {
+    if (detail::g_yieldHook) [[unlikely]]
+        (*detail::g_yieldHook)();
+    if (MsUntilPump() <= 0) PumpMessages();
+}
+
 double MsUntilPump() {
     const YieldClock &c = Clock();
     return std::max(0.0, c.MsUntilPump(c.Now()));
