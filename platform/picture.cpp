@@ -212,6 +212,9 @@ Picture LoadPicture(const std::wstring &path) {
                           stream->Size());
     if (!header) throw RuntimeError(kInvalidPicture);
     if (!kPictureLimit.Fits(header->width, header->height)) throw RuntimeError(kOutOfMemory);
+    // A fresh bitmap's memory comes in on the pool's threads while the decoder reads the file,
+    // and the rest strip by strip below.
+    auto bitmap = surfaces::Take(header->width, header->height);
 
     // Only now does a decoder see the file, and only the one of the format checked.
     IWICImagingFactory *factory = Factory();
@@ -236,11 +239,9 @@ Picture LoadPicture(const std::wstring &path) {
     if (FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGR, frame.Get(), converted.Put())))
         throw RuntimeError(kInvalidPicture);
 
-    // Strips of rows with a yield after each: the window keeps answering. A fresh bitmap's
-    // memory comes in strip by strip too, helped from the bottom up by the pool's threads.
-    auto bitmap = surfaces::Take(int(w), int(h));
+    // Strips of rows with a yield after each: the window keeps answering.
     const UINT stride = w * 4;
-    const UINT rows = std::max(1u, UINT(4 << 20) / stride);
+    const UINT rows = std::max(1u, UINT(1 << 20) / stride);
     for (UINT y = 0; y < h; y += rows) {
         const UINT n = std::min(rows, h - y);
         surfaces::Ready(*bitmap, int(y + n));
