@@ -1,6 +1,6 @@
 #include "picture.h"
 
-#include "row_workers.h"
+#include "surface_pool.h"
 
 #include "bmp.h"
 #include "picture_header.h"
@@ -19,25 +19,6 @@
 
 namespace mirolt::platform {
 
-namespace {
-
-// A fresh bitmap costs a page fault per 4 KiB on its first touch, which for a large picture
-// adds up to seconds; the faults are taken on several cores at once. The memory is fresh,
-// so writing zeros changes nothing.
-void TouchPages(uint8_t *bytes, size_t size) {
-    constexpr size_t kPage = 4096;
-    constexpr size_t kWorthSharing = size_t{64} << 20;
-    if (size < kWorthSharing) return; // the first writes take the faults as they come
-    const int pages = int((size + kPage - 1) / kPage);
-    ForEachRowRange(pages, size, [bytes, size](int first, int last) {
-        volatile uint8_t *p = bytes;
-        for (size_t i = size_t(first) * kPage; i < std::min(size, size_t(last) * kPage); i += kPage)
-            p[i] = 0;
-    });
-}
-
-} // namespace
-
 Bitmap32::Bitmap32(int width, int height)
     : width_(std::max(width, 0)), height_(std::max(height, 0)), dc_(CreateCompatibleDC(nullptr)) {
     if (!kPictureLimit.SurfaceFits(width_, height_)) throw RuntimeError(kOutOfMemory);
@@ -54,7 +35,6 @@ Bitmap32::Bitmap32(int width, int height)
     bitmap_.reset(CreateDIBSection(dc_.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap_ || !bits) throw RuntimeError(kOutOfMemory);
     bits_ = static_cast<uint32_t *>(bits);
-    TouchPages(static_cast<uint8_t *>(bits), size_t(width_) * size_t(height_) * 4);
     selected_.emplace(dc_.get(), bitmap_.get());
 }
 
@@ -149,7 +129,7 @@ class FileStream final : public IStream {
             position_ += n;
             total += ULONG(n);
             try {
-                DoEvents();
+                DoEventsAfterStep();
             } catch (...) {
                 error_ = std::current_exception();
             }
@@ -229,6 +209,9 @@ Picture LoadPicture(const std::wstring &path) {
                           stream->Size());
     if (!header) throw RuntimeError(kInvalidPicture);
     if (!kPictureLimit.Fits(header->width, header->height)) throw RuntimeError(kOutOfMemory);
+    // A fresh bitmap's memory comes in on the pool's threads while the decoder reads the file,
+    // and the rest strip by strip below.
+    auto bitmap = surfaces::Take(header->width, header->height);
 
     // Only now does a decoder see the file, and only the one of the format checked.
     IWICImagingFactory *factory = Factory();
@@ -253,12 +236,12 @@ Picture LoadPicture(const std::wstring &path) {
     if (FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGR, frame.Get(), converted.Put())))
         throw RuntimeError(kInvalidPicture);
 
-    auto bitmap = std::make_shared<Bitmap32>(int(w), int(h));
     // Strips of rows with a yield after each: the window keeps answering.
     const UINT stride = w * 4;
-    const UINT rows = std::max(1u, UINT(4 << 20) / stride);
+    const UINT rows = std::max(1u, UINT(1 << 20) / stride);
     for (UINT y = 0; y < h; y += rows) {
         const UINT n = std::min(rows, h - y);
+        surfaces::Ready(*bitmap, int(y + n));
         const WICRect strip{0, INT(y), INT(w), INT(n)};
         uint32_t *px = bitmap->Bits() + size_t(y) * w;
         const HRESULT copied =
@@ -268,7 +251,7 @@ Picture LoadPicture(const std::wstring &path) {
         // The fourth byte is undefined in 32bppBGR; keep pixels comparable.
         for (size_t i = 0, count = size_t(w) * n; i < count; ++i)
             px[i] &= 0x00FFFFFF;
-        DoEvents();
+        DoEventsAfterStep();
     }
     return Picture(std::move(bitmap));
 }
@@ -289,7 +272,8 @@ Picture PictureFromHBitmap(HBITMAP source) {
         return {};
     if (!kPictureLimit.Fits(info.bmWidth, std::abs(int64_t{info.bmHeight})))
         throw RuntimeError(kOutOfMemory);
-    auto bitmap = std::make_shared<Bitmap32>(info.bmWidth, std::abs(info.bmHeight));
+    auto bitmap = surfaces::Take(info.bmWidth, std::abs(info.bmHeight));
+    surfaces::Ready(*bitmap, bitmap->Height()); // its memory in on several cores at once
     unique_hdc src(CreateCompatibleDC(nullptr));
     {
         const ScopedSelectObject selected(src.get(), source);

@@ -98,6 +98,12 @@ void PumpAtNextYield() {
     detail::g_yieldCountdown = 1;
 }
 
+void DoEventsAfterStep() {
+    if (detail::g_yieldHook) [[unlikely]]
+        detail::TellYieldHook(1);
+    detail::YieldBatch();
+}
+
 double MsUntilPump() {
     YieldClock &c = Clock();
     return std::max(0.0, c.MsUntilPump(c.Now()));

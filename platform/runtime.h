@@ -41,6 +41,11 @@ inline void DoEvents(uint64_t n) {
     detail::YieldBatch();
 }
 
+// The yield of a loop whose every step is much work (a strip of a picture, a megabyte of a
+// file): the clock is read at each call, so the queue is pumped as soon as it is due rather
+// than after as many calls as fast per-pixel callers make between two clock reads.
+void DoEventsAfterStep();
+
 // Time left, in milliseconds, before a yield will pump the queue; 0 when a pump is due.
 // Batching loops end a batch about then, so that a click waits no longer than it would
 // between single yields.
