@@ -40,18 +40,28 @@ void DispatchLoopMessage(MSG &msg) {
     ThrowIfEndPending();
 }
 
-void PumpMessages() {
+namespace {
+void Pump(UINT filter) {
     ThrowIfEndPending();
     detail::PumpBegins();
     RunBeforePump();
     MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | filter)) {
         if (msg.message == WM_QUIT) EndProgram();
         DispatchLoopMessage(msg);
     }
     detail::PumpEnded();
     // Unloaded forms are not deleted here: a yield runs inside some handler, which may
     // belong to one of them. The top-level loop deletes them.
+}
+} // namespace
+
+void PumpMessages() {
+    Pump(0);
+}
+
+void PumpMessagesButInput() {
+    Pump(PM_QS_PAINT | PM_QS_POSTMESSAGE | PM_QS_SENDMESSAGE);
 }
 
 bool WaitAndDispatch(MSG &msg) {

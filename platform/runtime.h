@@ -75,6 +75,10 @@ inline uint64_t YieldsUnwatched() {
 // Delivers every pending message now, whatever the time since the last pump, through the
 // program's message loop (message_loop.h).
 void PumpMessages();
+// The same for all but the user's keyboard and mouse input, which waits in the queue for the
+// next full pump: for a change made in steps that no action of the user may come between,
+// while the window keeps answering and painting.
+void PumpMessagesButInput();
 
 struct YieldStats {
     uint64_t pumps = 0; // real message pumps

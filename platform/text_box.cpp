@@ -1,7 +1,76 @@
 #include "text_box.h"
 
+#include "runtime.h"
+
+#include <utility>
+
 namespace mirolt::platform {
 namespace {
+
+// About this many characters go into the box at a time, cut after a line end where there is
+// one: the box lays out each line as it comes.
+constexpr size_t kPiece = 16384;
+
+size_t PieceEnd(const std::wstring &text, size_t from) {
+    if (text.size() - from <= kPiece) return text.size();
+    const size_t limit = from + kPiece;
+    const size_t lineEnd = text.rfind(L'\n', limit - 1);
+    if (lineEnd != std::wstring::npos && lineEnd >= from) return lineEnd + 1;
+    return IS_HIGH_SURROGATE(text[limit - 1]) ? limit - 1 : limit; // a pair stays whole
+}
+
+void PumpIfDue() {
+    if (MsUntilPump() <= 0) PumpMessagesButInput();
+}
+
+// Puts a text into an empty box a piece at a time, pumping between pieces when a pump is due,
+// and leaves the box as a text set at once does. False when the box was closed meanwhile.
+bool FillInPieces(HWND box, const std::wstring &text) {
+    for (size_t at = 0;;) {
+        const size_t end = PieceEnd(text, at);
+        const std::wstring piece = text.substr(at, end - at);
+        SendMessageW(box, EM_SETSEL, WPARAM(at), LPARAM(at));
+        SendMessageW(box, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(piece.c_str()));
+        if ((at = end) == text.size()) break;
+        PumpIfDue();
+        if (!IsWindow(box)) return false;
+    }
+    // The caret at the start and in view, nothing to undo, not modified.
+    SendMessageW(box, EM_SETSEL, 0, 0);
+    SendMessageW(box, EM_SCROLLCARET, 0, 0);
+    SendMessageW(box, EM_EMPTYUNDOBUFFER, 0, 0);
+    SendMessageW(box, EM_SETMODIFY, FALSE, 0);
+    return true;
+}
+
+// The drawing of a shown form and everything in it held back: a box that is not shown lays
+// out a piece without drawing it or its scroll bars, which would cost far more than the piece.
+// Let go of early, everything is drawn anew.
+class FormDrawingHeld {
+  public:
+    explicit FormDrawingHeld(HWND inside)
+        : form_(GetAncestor(inside, GA_ROOT)), held_(IsWindowVisible(form_)) {
+        if (held_) SendMessageW(form_, WM_SETREDRAW, FALSE, 0);
+    }
+    FormDrawingHeld(const FormDrawingHeld &) = delete;
+    FormDrawingHeld &operator=(const FormDrawingHeld &) = delete;
+    ~FormDrawingHeld() {
+        if (Resume())
+            RedrawWindow(form_, nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
+    HWND Form() const { return form_; }
+    // True when it was held: the caller has it drawn.
+    bool Resume() {
+        if (!std::exchange(held_, false) || !IsWindow(form_)) return false;
+        SendMessageW(form_, WM_SETREDRAW, TRUE, 0);
+        return true;
+    }
+
+  private:
+    HWND form_;
+    bool held_;
+};
 
 DWORD StyleOf(const TextBox::Design &d) {
     using SB = TextBox::ScrollBars;
@@ -62,6 +131,33 @@ size_t TextBox::TextLength() const {
 
 void TextBox::SetText(const std::wstring &text) {
     text_.Set(hwnd_, text);
+}
+
+void TextBox::ReplaceTextInSteps(const std::wstring &text) {
+    FormDrawingHeld held(hwnd_);
+    SetText(L"");
+    if (!text.empty()) {
+        {
+            settingText_ = true;
+            struct Reset {
+                bool &flag;
+                ~Reset() { flag = false; }
+            } reset{settingText_};
+            if (!FillInPieces(hwnd_, text)) return;
+        }
+        Change();
+    }
+    if (held.Resume()) {
+        // The text first, then the box's frame and scroll bars, then the rest of the form; each
+        // is one long paint on these systems.
+        RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        PumpIfDue();
+        SendMessageW(hwnd_, WM_NCPAINT, 1, 0);
+        PumpIfDue();
+        RedrawWindow(held.Form(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+        RedrawWindow(hwnd_, nullptr, nullptr, RDW_VALIDATE | RDW_NOFRAME | RDW_NOERASE);
+    }
 }
 
 void TextBox::SetLocked(bool locked) {

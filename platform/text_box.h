@@ -50,6 +50,12 @@ class TextBox : public Control {
     size_t TextLength() const;
     // A different text replaces the old one and raises Change once; an equal one does nothing.
     void SetText(const std::wstring &text);
+    // As SetText(L"") and then SetText(text), for a text so long that the box would keep the
+    // window from answering while it lays it out: the text goes in by pieces with the queue
+    // pumped between them (all but the user's input, which waits for the next full pump), and
+    // the drawing of the form held back meanwhile, so that nobody sees a part of it. Then the
+    // box is drawn, its text first.
+    void ReplaceTextInSteps(const std::wstring &text);
     bool Locked() const { return locked_; }
     void SetLocked(bool locked);
     // The selection, in characters.

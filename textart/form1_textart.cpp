@@ -148,8 +148,7 @@ void Form1::MakeTextArt() {
                 Picture2.Cls();
                 Picture3.SetPicture(Picture2.Image());
                 forms::Form8.Show();
-                forms::Form8->Text1.SetText(L"");
-                forms::Form8->Text1.SetText(text);
+                forms::Form8->Text1.ReplaceTextInSteps(text);
                 text = std::wstring();
             }
             platform::MsgBox(L"完了");

@@ -291,8 +291,9 @@ TEST(PictureFiles, GeneratedHeadersEndInARefusalOrTheirPicture) {
     }
 }
 
-// The window keeps answering while a picture loads; an error raised by an event during one
-// of those yields comes out of the loader rather than through the decoder.
+// The window keeps answering while a picture loads, and a picture large enough for its memory
+// to come in on other threads arrives whole; an error raised by an event during one of those
+// yields comes out of the loader rather than through the decoder.
 TEST(PictureFiles, LoadingYieldsAndAnErrorOfAYieldComesOut) {
     TempFolder dir;
     test::WriteJpeg(dir.File(L"p.jpg"), 400, 300);
@@ -303,8 +304,14 @@ TEST(PictureFiles, LoadingYieldsAndAnErrorOfAYieldComesOut) {
     for (const std::wstring &path : {dir.File(L"p.jpg"), dir.File(L"p.bmp")}) {
         int yields = 0;
         SetYieldHook([&] { ++yields; });
-        EXPECT_EQ(LoadPicture(path).Width() % 400, 0);
+        const Picture picture = LoadPicture(path);
+        EXPECT_EQ(picture.Width() % 400, 0);
         EXPECT_GT(yields, 1);
+        for (int y = 0; picture.Width() == 2000 && y < 1200; ++y)
+            for (int x = 0; x < 2000; ++x)
+                ASSERT_EQ(ColorFromBgrx(picture.Bitmap()->Bits()[size_t(y) * 2000 + x]),
+                          test::PatternColor(x, y))
+                    << x << "," << y;
         SetYieldHook([] { throw RuntimeError(kOverflow); });
         EXPECT_EQ(ErrorOf([&] { LoadPicture(path); }), kOverflow);
     }

@@ -252,6 +252,76 @@ TEST_F(ToolkitTest, TextBoxesDiscardWhatKeyPressRefusesAndHoldLongTexts) {
     EXPECT_EQ(s.Editor.Text().size(), art.size());
 }
 
+namespace {
+// What the user sees of an edit box: caret, scrolling, undo and modified state.
+std::vector<LRESULT> EditState(HWND box) {
+    DWORD start = 0, end = 0;
+    SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return {LRESULT(start),
+            LRESULT(end),
+            SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0),
+            SendMessageW(box, EM_GETLINECOUNT, 0, 0),
+            SendMessageW(box, EM_GETMODIFY, 0, 0),
+            SendMessageW(box, EM_CANUNDO, 0, 0),
+            GetScrollPos(box, SB_HORZ),
+            GetScrollPos(box, SB_VERT)};
+}
+
+size_t g_lengthSeenMidway = 0;
+
+// Run by the first pump: notes how much of the text is in and types a key.
+void CALLBACK NoteAndType(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    g_lengthSeenMidway = size_t(GetWindowTextLengthW(GetFocus()));
+    INPUT keys[2] = {};
+    for (INPUT &k : keys) {
+        k.type = INPUT_KEYBOARD;
+        k.ki.wVk = 'X';
+    }
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+}
+} // namespace
+
+// A long text handed over in steps leaves the box as setting it at once does; meanwhile the
+// window answers (a timer is served) and a key typed waits until the text is whole.
+TEST_F(ToolkitTest, ALongTextReplacedInStepsEndsAsSetAtOnceWhileTypingWaits) {
+    Sample &s = S();
+    std::wstring art;
+    for (int row = 0; row < 400; ++row)
+        art += std::wstring(300, L"鬱餓樹"[row % 3]) + L"\r\n";
+    int changes = 0;
+    s.Editor.Change = [&] { ++changes; };
+    s.Editor.SetLocked(false);
+    auto elsewhere = [&] { // a short text, partly selected and scrolled
+        s.Editor.SetText(L"old\r\ntext\r\nmore");
+        SendMessageW(s.Editor.Hwnd(), EM_SETSEL, 4, 12);
+        SendMessageW(s.Editor.Hwnd(), EM_SCROLLCARET, 0, 0);
+        changes = 0;
+    };
+    elsewhere();
+    s.Editor.SetText(L"");
+    s.Editor.SetText(art);
+    const std::vector<LRESULT> atOnce = EditState(s.Editor.Hwnd());
+    const int changesAtOnce = changes;
+
+    elsewhere();
+    s.Editor.SetFocus();
+    PumpMessages();
+    ASSERT_EQ(GetForegroundWindow(), s.Hwnd());
+    g_lengthSeenMidway = 0;
+    SetTimer(nullptr, 0, 0, NoteAndType);
+    Sleep(20); // a pump is due after the first piece
+    s.Editor.ReplaceTextInSteps(art);
+    EXPECT_GT(g_lengthSeenMidway, 0u);
+    EXPECT_LT(g_lengthSeenMidway, art.size());
+    EXPECT_TRUE(s.Editor.Text() == art);
+    EXPECT_EQ(EditState(s.Editor.Hwnd()), atOnce);
+    EXPECT_EQ(changes, changesAtOnce);
+    PumpMessages(); // now the key
+    EXPECT_TRUE(s.Editor.Text() == L"x" + art);
+}
+
 TEST_F(ToolkitTest, ComboChangeComesFromTypingAndCodeClickFromAPick) {
     Sample &s = S();
     s.Combo1.SetFocus();
