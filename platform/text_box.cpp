@@ -137,14 +137,7 @@ void TextBox::ReplaceTextInSteps(const std::wstring &text) {
     FormDrawingHeld held(hwnd_);
     SetText(L"");
     if (!text.empty()) {
-        {
-            settingText_ = true;
-            struct Reset {
-                bool &flag;
-                ~Reset() { flag = false; }
-            } reset{settingText_};
-            if (!FillInPieces(hwnd_, text)) return;
-        }
+        if (!text_.Quietly([&] { return FillInPieces(hwnd_, text); })) return;
         Change();
     }
     if (held.Resume()) {

@@ -15,6 +15,14 @@ class EditableText {
     void Set(HWND hwnd, const std::wstring &text);
     // Replaces the text without raising Change.
     void SetQuietly(HWND hwnd, const std::wstring &text);
+    // Runs `fill`, which changes the text by other means, without raising Change.
+    template <class Fill> auto Quietly(Fill &&fill) {
+        struct Reset {
+            bool &flag;
+            ~Reset() { flag = false; }
+        } reset{setting_ = true};
+        return fill();
+    }
     // The window says its text changed: raises Change unless code is setting it.
     void Changed() {
         if (!setting_) change_();
