@@ -187,6 +187,14 @@ TEST(EndToEnd, SavesTheResultAsJpegThroughTheDialog) {
     ASSERT_TRUE(program.Started());
     HWND main = WaitForWindow(program.Id(), nullptr, L"Mirolt", 30000);
     ASSERT_NE(main, nullptr);
+    // The command line's picture is in place before the save is asked for: on a busy machine
+    // the window comes up well before it.
+    ASSERT_TRUE(WaitFor([&] {
+        HWND view = SourceView(main);
+        return view && IsWindowVisible(view);
+    }));
+    DWORD_PTR answered = 0;
+    SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answered);
     PostMessageW(main, WM_COMMAND, MenuCommand(main, L"画像をJPEG形式で保存", 5), 0);
 
     HWND dialog = WaitForWindow(program.Id(), nullptr, L"ファイルをJPGで保存する", 10000);
