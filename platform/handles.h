@@ -88,6 +88,13 @@ template <class T> class ScopedComPtr {
     ScopedComPtr(const ScopedComPtr &) = delete;
     ScopedComPtr &operator=(const ScopedComPtr &) = delete;
     ScopedComPtr(ScopedComPtr &&o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
+    ScopedComPtr &operator=(ScopedComPtr &&o) noexcept {
+        if (this != &o) {
+            Reset();
+            p_ = std::exchange(o.p_, nullptr);
+        }
+        return *this;
+    }
     ~ScopedComPtr() { Reset(); }
 
     void Reset() {

@@ -1,6 +1,6 @@
 // Starts the real Mirolt.exe with a picture on its command line and checks, from outside,
 // that its main window shows the picture, then closes it.
-#include "long_folder.h"
+#include "e2e_windows.h"
 #include "no_tips.h"
 #include "picture_cases.h"
 #include "picture_files.h"
@@ -20,11 +20,6 @@
 using namespace mirolt::test;
 
 namespace {
-
-HWND SourceView(HWND main) {
-    HWND pane = FindWindowExW(main, nullptr, nullptr, L"Picture5");
-    return pane ? FindWindowExW(pane, nullptr, nullptr, L"Picture6") : nullptr;
-}
 
 // Tiles of 100 pixels, red and blue.
 int32_t Tile(int x, int y) {
@@ -132,26 +127,6 @@ TEST(EndToEnd, ShowsA100MegapixelPicture) {
 
 namespace {
 
-// The menu item of `menu` (or of its sub-menus) with this caption; 0 when none has it.
-UINT MenuId(HMENU menu, const std::wstring &caption) {
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-        if (HMENU sub = GetSubMenu(menu, i))
-            if (UINT id = MenuId(sub, caption)) return id;
-        wchar_t text[128] = {};
-        GetMenuStringW(menu, UINT(i), text, 128, MF_BYPOSITION);
-        if (caption == text) return GetMenuItemID(menu, i);
-    }
-    return 0;
-}
-
-// The command of a main-window menu item. Wine does not show another process's menus;
-// the items are numbered from 1000 in the order the main window declares them, the
-// `declared`-th (0-based) among them.
-UINT MenuCommand(HWND main, const std::wstring &caption, UINT declared) {
-    const UINT id = MenuId(GetMenu(main), caption);
-    return id ? id : 1000 + declared;
-}
-
 struct ChildSearch {
     std::wstring text;
     HWND found = nullptr;
@@ -220,19 +195,6 @@ TEST(EndToEnd, SavesTheResultAsJpegThroughTheDialog) {
 }
 
 namespace {
-
-// Waits until `box` is gone; false if it stays.
-bool WaitGone(HWND box) {
-    for (int i = 0; i < 200 && IsWindow(box); ++i)
-        Sleep(100);
-    return !IsWindow(box);
-}
-
-// Once the program answers, the handler that was running has returned.
-void Settle(HWND main) {
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &ignored);
-}
 
 // Whether the view shows `want` at (50, 50) within a few seconds: what a closed box
 // covered is painted again at the program's pace.
@@ -316,83 +278,5 @@ TEST(EndToEnd, TheMoveQuestionClosedWithoutYesMovesNothing) {
     Settle(main);
     EXPECT_FALSE(IsWindowVisible(result));
     EXPECT_TRUE(Shows(source, grey)) << "Yes did not move the result";
-    EXPECT_EQ(program.Close(main), 0);
-}
-
-namespace {
-
-BOOL CALLBACK FirstEdit(HWND w, LPARAM lp) {
-    wchar_t name[16] = {};
-    GetClassNameW(w, name, 16);
-    if (lstrcmpiW(name, L"Edit") != 0) return TRUE;
-    *reinterpret_cast<HWND *>(lp) = w;
-    return FALSE;
-}
-
-// Types `text` into the file name box of another process's file dialog and presses OK.
-bool ChooseInFileDialog(HWND dialog, const std::wstring &text) {
-    HWND edit = nullptr;
-    for (int i = 0; i < 300 && !edit; ++i) { // the box may not be there yet
-        if (HWND box = GetDlgItem(dialog, cmb13))
-            EnumChildWindows(box, FirstEdit, reinterpret_cast<LPARAM>(&edit));
-        if (!edit) Sleep(100);
-    }
-    if (!edit) return false;
-    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
-    for (wchar_t c : text)
-        SendMessageW(edit, WM_CHAR, c, 1);
-    PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-    return true;
-}
-
-} // namespace
-
-// Wine's open dialog overran its stack on a path of more than MAX_PATH characters and took
-// every window of the program with it. Now such a path is the program's to open.
-TEST(EndToEnd, PathsLongerThanMaxPathTypedIntoTheOpenDialog) {
-    TempFolder dir;
-    // The program starts in a folder of 200 characters, where its open dialog opens.
-    const std::wstring folder = MakeFolderOfLength(dir.File(L"start"), 200);
-    const std::wstring name = std::wstring(96, L'p') + L".bmp";
-    const auto color = [](int x, int y) {
-        return x < 40 ? 0x0000FF : (y < 30 ? 0x00FF00 : 0xFF0000);
-    };
-    WriteBmp(folder + L"\\" + name, 80, 60, color);
-
-    ProgramUnderTest program(WindowsPath(MIROLT_EXE), L"", folder);
-    ASSERT_TRUE(program.Started());
-    HWND main = WaitForWindow(program.Id(), nullptr, L"Mirolt", 30000);
-    ASSERT_NE(main, nullptr);
-    UINT open = MenuId(GetMenu(main), L"画像を開く");
-    if (open == 0) open = 1001; // numbered in the order declared, after the menu ファイル
-
-    // A file of 304 characters that does not exist: nothing opens, and the program goes on.
-    PostMessageW(main, WM_COMMAND, open, 0);
-    HWND dialog = WaitForWindow(program.Id(), L"#32770", nullptr, 30000);
-    ASSERT_NE(dialog, nullptr) << "no open dialog";
-    ASSERT_TRUE(ChooseInFileDialog(dialog, folder + L"\\" + std::wstring(99, L'q') + L".bmp"));
-    for (int i = 0; i < 300 && IsWindow(dialog) && program.Running(); ++i)
-        Sleep(100);
-    ASSERT_TRUE(program.Running());
-    ASSERT_FALSE(IsWindow(dialog)) << "the dialog stays";
-    DWORD_PTR answer = 0;
-    ASSERT_TRUE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer))
-        << "the window stopped answering";
-    EXPECT_FALSE(IsWindowVisible(SourceView(main))) << "something opened";
-
-    // A name relative to the dialog's folder, 301 characters with it: the picture opens.
-    PostMessageW(main, WM_COMMAND, open, 0);
-    dialog = WaitForWindow(program.Id(), L"#32770", nullptr, 30000);
-    ASSERT_NE(dialog, nullptr) << "no open dialog the second time";
-    ASSERT_TRUE(ChooseInFileDialog(dialog, name));
-    bool shown = false;
-    for (int i = 0; i < 300 && !shown && program.Running(); ++i) {
-        Sleep(100);
-        HWND view = SourceView(main);
-        shown = view && IsWindowVisible(view) && ScreenPixel(view, 10, 10) == RGB(255, 0, 0) &&
-                ScreenPixel(view, 60, 10) == RGB(0, 255, 0) &&
-                ScreenPixel(view, 60, 50) == RGB(0, 0, 255);
-    }
-    EXPECT_TRUE(shown) << "the picture in the long folder did not open";
     EXPECT_EQ(program.Close(main), 0);
 }
