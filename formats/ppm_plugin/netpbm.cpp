@@ -10,20 +10,24 @@ bool IsSpace(uint8_t c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
+// A token ends at white space or at a comment, which may follow it directly.
+bool EndsToken(uint8_t c) {
+    return IsSpace(c) || c == '#';
+}
+
 // Reads the header's tokens one after the other, never past its end.
 class Reader {
   public:
     Reader(const uint8_t *data, size_t size) : data_(data), size_(size) {}
 
     // Skips white space and comments, then reads a decimal number no larger than `limit`
-    // that white space ends.
+    // that white space or a comment ends.
     bool Number(uint64_t limit, uint64_t &value) {
         for (;;) {
             while (at_ < size_ && IsSpace(data_[at_]))
                 ++at_;
             if (at_ >= size_ || data_[at_] != '#') break;
-            while (at_ < size_ && data_[at_] != '\n' && data_[at_] != '\r')
-                ++at_;
+            SkipComment();
         }
         value = 0;
         const size_t start = at_;
@@ -31,12 +35,25 @@ class Reader {
             value = value * 10 + (data_[at_] - '0');
             if (value > limit) return false;
         }
-        return at_ > start && at_ < size_ && IsSpace(data_[at_]);
+        return at_ > start && at_ < size_ && EndsToken(data_[at_]);
     }
-    // Offset just after the single white-space character that ends the header.
-    size_t End() const { return at_ + 1; }
+    // After the last number: the offset just after the single white-space character that
+    // ends the header. A comment right after the number ends the header with its line end,
+    // which must lie within the header.
+    bool End(size_t &end) {
+        if (data_[at_] == '#') SkipComment();
+        if (at_ >= size_) return false;
+        end = at_ + 1;
+        return true;
+    }
 
   private:
+    // From '#' up to the line end (CR or LF), which stays unread.
+    void SkipComment() {
+        while (at_ < size_ && data_[at_] != '\n' && data_[at_] != '\r')
+            ++at_;
+    }
+
     const uint8_t *data_;
     size_t size_;
     size_t at_ = 2; // after the signature
@@ -47,7 +64,7 @@ class Reader {
 bool HasSignature(const uint8_t *head, size_t size) {
     return size >= 3 && head[0] == 'P' &&
            (head[1] == '2' || head[1] == '3' || head[1] == '5' || head[1] == '6') &&
-           IsSpace(head[2]);
+           EndsToken(head[2]);
 }
 
 Status ReadHeader(const uint8_t *head, size_t size, uint64_t fileSize, Picture &picture) {
@@ -58,13 +75,15 @@ Status ReadHeader(const uint8_t *head, size_t size, uint64_t fileSize, Picture &
     picture.plain = head[1] == '2' || head[1] == '3';
     Reader reader(head, size);
     uint64_t width = 0, height = 0, maxValue = 0;
+    size_t end = 0;
     if (!reader.Number(INT32_MAX, width) || !reader.Number(INT32_MAX, height) ||
-        !reader.Number(65535, maxValue) || width == 0 || height == 0 || maxValue == 0)
+        !reader.Number(65535, maxValue) || !reader.End(end) || width == 0 || height == 0 ||
+        maxValue == 0)
         return Status::Broken;
     picture.width = static_cast<int32_t>(width);
     picture.height = static_cast<int32_t>(height);
     picture.maxValue = static_cast<uint32_t>(maxValue);
-    picture.samplesAt = reader.End();
+    picture.samplesAt = end;
 
     // Every product in 64 bits, checked: the sizes may have been written to overflow.
     const uint64_t channels = picture.gray ? 1 : 3;

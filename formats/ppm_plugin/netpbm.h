@@ -26,7 +26,7 @@ struct Picture {
 
 enum class Status { Ok, NotNetpbm, Broken, TooLarge };
 
-// "P2", "P3", "P5" or "P6" followed by white space.
+// "P2", "P3", "P5" or "P6" followed by white space or a comment.
 bool HasSignature(const uint8_t *head, size_t size);
 
 // Reads the header from the first `size` bytes of a file of `fileSize` bytes. Ok only when

@@ -67,6 +67,8 @@ TEST(NetpbmHeader, HostileHeadersAreRefused) {
         {"P6 -1 4 255\n", Status::Broken},
         {"P6 4x 4 255\n", Status::Broken},
         {"P6 # a comment that never ends", Status::Broken},
+        {"P6#", Status::Broken},
+        {"P6 1 1 255# no line end", Status::Broken},
         {"P6 2147483648 1 255\n", Status::Broken},
         {"P6 99999999999999999999999999 1 255\n", Status::Broken},
         {"P6 65536 65536 255\n", Status::TooLarge},
@@ -80,12 +82,14 @@ TEST(NetpbmHeader, HostileHeadersAreRefused) {
 }
 
 TEST(NetpbmHeader, EveryTruncationOfAGoodFileIsRefused) {
-    const std::string file =
-        "P6\n# made by hand\n3 2\n65535\n" + std::string(3 * 2 * 3 * 2, '\x7f');
-    ASSERT_EQ(Header(file), Status::Ok);
-    for (size_t size = 0; size < file.size(); ++size) {
-        SCOPED_TRACE(size);
-        EXPECT_NE(Header(file.substr(0, size)), Status::Ok);
+    const std::string samples(3 * 2 * 3 * 2, '\x7f');
+    for (const std::string &file :
+         {"P6\n# made by hand\n3 2\n65535\n" + samples, "P6#a\n3#b\n2#c\n65535#d\n" + samples}) {
+        ASSERT_EQ(Header(file), Status::Ok);
+        for (size_t size = 0; size < file.size(); ++size) {
+            SCOPED_TRACE(size);
+            EXPECT_NE(Header(file.substr(0, size)), Status::Ok);
+        }
     }
 }
 
@@ -157,6 +161,19 @@ TEST(NetpbmPlain, SamplesThatAreNotNumbersOrTooFewAreRefused) {
         EXPECT_TRUE(ConvertPlain(text, 1).empty());
         EXPECT_TRUE(ConvertPlain(text, 1000).empty());
     }
+}
+
+// A comment may follow the signature and each number directly. After the maximum, the
+// comment's line end is the one white-space character before the samples: here the binary
+// samples begin with bytes that are white space and '#' themselves.
+TEST(NetpbmHeader, CommentsRightAfterTheTokens) {
+    EXPECT_TRUE(netpbm::HasSignature(Bytes("P6#").data(), 3));
+    EXPECT_EQ(Convert("P5#a\n2#b\n1#c\n255#d\n\n#"), (std::vector<uint8_t>{10, 35, 0, 0}));
+    EXPECT_EQ(Convert("P6#a\n1#b\n2#c\n255#d\r\r#\x01\x02\x03\x04"),
+              (std::vector<uint8_t>{4, 3, 2, 0, 1, 35, 13, 0}));
+    EXPECT_EQ(ConvertPlain("P3#a\n1#b\n1#c\n255#d\n1 2 3", 1), (std::vector<uint8_t>{3, 2, 1, 0}));
+    EXPECT_EQ(ConvertPlain("P2#a\r2#b\r1#c\r15#d\r15#e\r0", 1000),
+              (std::vector<uint8_t>{255, 0, 0, 0}));
 }
 
 } // namespace
