@@ -22,9 +22,10 @@ std::vector<std::wstring> ReadTextLines(const std::wstring &path);
 // that does not fit in memory raises 7.
 std::wstring ReadTextWithLineEnds(const std::wstring &path, uint64_t maxBytes, size_t maxLines);
 
-// Puts a file holding exactly `bytes` in place of `path` (ReplaceWholeFile), so that a
-// failure at any step (a full disk, a folder without access) raises its error and leaves an
-// existing file as it was. A read-only file or a folder at `path` is not replaced (75).
+// Puts a file holding exactly `bytes` in place of `path` (ReplaceWholeFile: through links, the
+// attributes kept), so that a failure at any step (a full disk, a folder without access)
+// raises its error and leaves an existing file as it was. A read-only file or a folder at
+// `path` is not replaced, nor a link that leads to no file (75).
 void WriteWholeFile(const std::wstring &path, std::string_view bytes);
 
 // Writes `text` in the ANSI code page as the whole file, nothing added (WriteWholeFile).
