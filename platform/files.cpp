@@ -2,6 +2,7 @@
 
 #include "ansi.h"
 #include "handles.h"
+#include "replace_file.h"
 #include "runtime.h"
 #include "vb_error.h"
 
@@ -45,7 +46,6 @@ unique_hfile OpenToRead(const std::wstring &path) {
 }
 
 constexpr size_t kBlockBytes = size_t(64) << 10;
-std::optional<uint64_t> g_failWritesAfter;
 
 // The bytes of a file of at most `maxBytes` (a larger one raises 7 before anything is
 // read), in blocks, as far as the file reached when it was opened; with a yield after each
@@ -68,25 +68,6 @@ std::string ReadBytes(const std::wstring &path, uint64_t maxBytes, bool yield) {
     }
     bytes.resize(done);
     return bytes;
-}
-
-// Creates a new file beside `path` (same folder, so that renaming it over `path` is one
-// step) under a name no file has yet; `name` receives it. The name grows with the path: no
-// fixed buffer to overrun.
-unique_hfile CreateBeside(const std::wstring &path, std::wstring &name) {
-    static uint32_t serial = 0;
-    const size_t slash = path.find_last_of(L"\\/:");
-    const std::wstring folder = slash == std::wstring::npos ? L"" : path.substr(0, slash + 1);
-    for (int attempt = 0;; ++attempt) {
-        name = folder + L"~mrt" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-               std::to_wstring(++serial) + L".tmp";
-        HANDLE h = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h != INVALID_HANDLE_VALUE) return unique_hfile(h);
-        const DWORD error = GetLastError();
-        if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt == 100)
-            RaiseFileError(error);
-    }
 }
 
 struct FindCloser {
@@ -142,43 +123,12 @@ std::wstring ReadTextWithLineEnds(const std::wstring &path, uint64_t maxBytes, s
 
 void WriteWholeFile(const std::wstring &path, std::string_view bytes) {
     if (path.empty()) throw RuntimeError(kPathFileAccessError);
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
-        throw RuntimeError(kPathFileAccessError);
-    std::wstring temp;
-    unique_hfile file = CreateBeside(path, temp);
-    DWORD error = ERROR_SUCCESS;
-    size_t done = 0;
-    while (done < bytes.size() && error == ERROR_SUCCESS) {
-        size_t chunk = std::min<size_t>(bytes.size() - done, kBlockBytes);
-        if (g_failWritesAfter) chunk = std::min<size_t>(chunk, *g_failWritesAfter - done);
-        DWORD put = 0;
-        if (chunk == 0)
-            error = ERROR_DISK_FULL;
-        else if (!WriteFile(file.get(), bytes.data() + done, DWORD(chunk), &put, nullptr))
-            error = GetLastError();
-        else if (put == 0)
-            error = ERROR_DISK_FULL;
-        done += put;
-    }
-    if (error == ERROR_SUCCESS && !FlushFileBuffers(file.get())) error = GetLastError();
-    file.reset();
-    if (error == ERROR_SUCCESS && !MoveFileExW(temp.c_str(), path.c_str(),
-                                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        error = GetLastError();
-    if (error != ERROR_SUCCESS) {
-        DeleteFileW(temp.c_str());
+    if (const DWORD error = ReplaceWholeFile(path, bytes.data(), bytes.size()))
         RaiseFileError(error);
-    }
 }
 
 void WriteTextFile(const std::wstring &path, const std::wstring &text) {
     WriteWholeFile(path, ToAnsi(text));
-}
-
-void FailWritesAfterForTesting(std::optional<uint64_t> bytes) {
-    g_failWritesAfter = bytes;
 }
 
 std::vector<std::wstring> ListFiles(const std::wstring &pattern) {

@@ -3,7 +3,6 @@
 // missing file raises 53, a missing folder 76, a folder or a file without access 75, a full
 // disk 61.
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,18 +22,14 @@ std::vector<std::wstring> ReadTextLines(const std::wstring &path);
 // that does not fit in memory raises 7.
 std::wstring ReadTextWithLineEnds(const std::wstring &path, uint64_t maxBytes, size_t maxLines);
 
-// Puts a file holding exactly `bytes` in place of `path`: written beside it under a name of
-// its own, flushed, and only then renamed over it, so that a failure at any step (a full
-// disk, a folder without access) raises its error and leaves an existing file as it was. A
-// read-only file or a folder at `path` is not replaced (75).
+// Puts a file holding exactly `bytes` in place of `path` (ReplaceWholeFile: through links, the
+// attributes kept), so that a failure at any step (a full disk, a folder without access)
+// raises its error and leaves an existing file as it was. A read-only file or a folder at
+// `path` is not replaced, nor a link that leads to no file (75).
 void WriteWholeFile(const std::wstring &path, std::string_view bytes);
 
 // Writes `text` in the ANSI code page as the whole file, nothing added (WriteWholeFile).
 void WriteTextFile(const std::wstring &path, const std::wstring &text);
-
-// For tests: whole-file writes fail with a full disk once this many bytes have gone into
-// the file; nothing: they do not fail.
-void FailWritesAfterForTesting(std::optional<uint64_t> bytes);
 
 // The names of the ordinary files (no folders, no hidden or system files) that `pattern`
 // matches (a path whose last part may hold * and ?), in the system's listing order. A folder

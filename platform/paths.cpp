@@ -1,8 +1,11 @@
 #include "paths.h"
 
+#include "handles.h"
+
 #include <windows.h>
 
 #include <iterator>
+#include <vector>
 
 namespace mirolt::platform {
 namespace {
@@ -31,6 +34,43 @@ bool StartsWith(const std::wstring &text, const wchar_t *prefix) {
     return text.rfind(prefix, 0) == 0;
 }
 
+std::wstring WithoutExtendedPrefix(const std::wstring &path) {
+    if (StartsWith(path, kExtendedUncPrefix))
+        return L"\\\\" + path.substr(std::size(kExtendedUncPrefix) - 1);
+    if (StartsWith(path, kExtendedPrefix)) return path.substr(std::size(kExtendedPrefix) - 1);
+    return path;
+}
+
+bool OpensFile(const std::wstring &path, const BY_HANDLE_FILE_INFORMATION &file) {
+    unique_hfile other(CreateFileW(SystemPath(path).c_str(), 0,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    return other.get() != INVALID_HANDLE_VALUE && GetFileInformationByHandle(other.get(), &info) &&
+           info.dwVolumeSerialNumber == file.dwVolumeSerialNumber &&
+           info.nFileIndexHigh == file.nFileIndexHigh && info.nFileIndexLow == file.nFileIndexLow;
+}
+
+// Wine's GetFinalPathNameByHandleW fails once the path nears MAX_PATH characters, while
+// FileNameInfo still gives the path on the file's volume. Its drive is the one under which that
+// path opens the same file.
+std::wstring FinalPathOnSomeDrive(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION identity;
+    std::vector<char> buffer(sizeof(FILE_NAME_INFO) + 65536);
+    if (!GetFileInformationByHandle(file, &identity) ||
+        !GetFileInformationByHandleEx(file, FileNameInfo, buffer.data(), DWORD(buffer.size())))
+        return {};
+    const auto *info = reinterpret_cast<const FILE_NAME_INFO *>(buffer.data());
+    const std::wstring onVolume(info->FileName, info->FileNameLength / sizeof(wchar_t));
+    const DWORD drives = GetLogicalDrives();
+    for (int drive = 0; drive < 26; ++drive) {
+        if (!(drives >> drive & 1)) continue;
+        const std::wstring path = std::wstring{wchar_t(L'A' + drive), L':'} + onVolume;
+        if (OpensFile(path, identity)) return path;
+    }
+    return {};
+}
+
 } // namespace
 
 std::wstring FullPathName(const std::wstring &path) {
@@ -53,16 +93,19 @@ std::wstring SystemPath(const std::wstring &fullPath) {
     return fullPath;
 }
 
+std::wstring FinalPathName(void *file) {
+    const std::wstring path = WithGrowingBuffer([file](wchar_t *buffer, DWORD size) {
+        return GetFinalPathNameByHandleW(file, buffer, size,
+                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    });
+    return path.empty() ? FinalPathOnSomeDrive(file) : WithoutExtendedPrefix(path);
+}
+
 std::wstring ShortPathName(const std::wstring &fullPath) {
     const std::wstring system = SystemPath(fullPath);
-    std::wstring shortPath = WithGrowingBuffer([&system](wchar_t *buffer, DWORD size) {
+    return WithoutExtendedPrefix(WithGrowingBuffer([&system](wchar_t *buffer, DWORD size) {
         return GetShortPathNameW(system.c_str(), buffer, size);
-    });
-    if (StartsWith(shortPath, kExtendedUncPrefix))
-        return L"\\\\" + shortPath.substr(std::size(kExtendedUncPrefix) - 1);
-    if (StartsWith(shortPath, kExtendedPrefix))
-        return shortPath.substr(std::size(kExtendedPrefix) - 1);
-    return shortPath;
+    }));
 }
 
 } // namespace mirolt::platform

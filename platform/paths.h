@@ -14,6 +14,10 @@ std::wstring FullPathName(const std::wstring &path);
 // drive or network path in its "\\?\" form; anything else unchanged.
 std::wstring SystemPath(const std::wstring &fullPath);
 
+// The full path of the file or folder open as `file`, with every link on the way followed to
+// where it finally leads, without a "\\?\" prefix; empty when the system cannot tell.
+std::wstring FinalPathName(void *file);
+
 // The short (8.3) form of the existing file or folder `fullPath`, without a "\\?\" prefix;
 // empty when the system has none.
 std::wstring ShortPathName(const std::wstring &fullPath);

@@ -262,7 +262,7 @@ void SavePicture(const Picture &picture, const std::wstring &path) {
         bmp ? EncodeBmp24(bmp->Width(), bmp->Height(), bmp->Bits(), bmp->Width())
             : EncodeBmp24(0, 0, nullptr, 0);
     constexpr int kFileAccessError = 75;
-    if (!ReplaceFileContents(path, data.data(), data.size())) throw RuntimeError(kFileAccessError);
+    if (ReplaceWholeFile(path, data.data(), data.size()) != 0) throw RuntimeError(kFileAccessError);
 }
 
 Picture PictureFromHBitmap(HBITMAP source) {

@@ -1,7 +1,7 @@
 // SaveJPG.DLL: the program's JPEG writer. DCSavetoJPEG takes the picture from the bitmap
 // selected into the caller's device context, encodes it into a temporary file beside the
-// target, and only then puts that file in the target's place, so that a failed save leaves
-// an existing file as it was.
+// target (the file a link leads to), and only then puts that file in the target's place, so
+// that a failed save leaves an existing file as it was.
 //
 // The encoder is our own rather than the system's (WIC): Wine's WIC encoder ignores the
 // quality it is given and writes every quality alike.
@@ -169,19 +169,106 @@ std::wstring SystemPath(const std::wstring &path) {
     return path;
 }
 
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+bool OpensFile(const std::wstring &path, const BY_HANDLE_FILE_INFORMATION &file) {
+    HANDLE other = CreateFileW(SystemPath(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (other == INVALID_HANDLE_VALUE) return false;
+    const Finally close{[other] { CloseHandle(other); }};
+    BY_HANDLE_FILE_INFORMATION info;
+    return GetFileInformationByHandle(other, &info) &&
+           info.dwVolumeSerialNumber == file.dwVolumeSerialNumber &&
+           info.nFileIndexHigh == file.nFileIndexHigh && info.nFileIndexLow == file.nFileIndexLow;
+}
+
+// The full path of the open `file`, links followed; empty when the system cannot tell. Wine's
+// GetFinalPathNameByHandleW fails once the path nears MAX_PATH characters, while FileNameInfo
+// still gives the path on the file's volume: its drive is the one under which that path opens
+// the same file.
+std::wstring FinalPath(HANDLE file) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetFinalPathNameByHandleW(file, path.data(), DWORD(path.size()),
+                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0) break;
+        if (length < path.size()) {
+            path.resize(length);
+            if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\\\" + path.substr(8);
+            if (path.rfind(L"\\\\?\\", 0) == 0) return path.substr(4);
+            return path;
+        }
+        path.assign(length, L'\0');
+    }
+    BY_HANDLE_FILE_INFORMATION identity;
+    std::vector<char> buffer(sizeof(FILE_NAME_INFO) + 65536);
+    if (!GetFileInformationByHandle(file, &identity) ||
+        !GetFileInformationByHandleEx(file, FileNameInfo, buffer.data(), DWORD(buffer.size())))
+        return {};
+    const auto *info = reinterpret_cast<const FILE_NAME_INFO *>(buffer.data());
+    const std::wstring onVolume(info->FileName, info->FileNameLength / sizeof(wchar_t));
+    const DWORD drives = GetLogicalDrives();
+    for (int drive = 0; drive < 26; ++drive) {
+        if (!(drives >> drive & 1)) continue;
+        path = std::wstring{wchar_t(L'A' + drive), L':'} + onVolume;
+        if (OpensFile(path, identity)) return path;
+    }
+    return {};
+}
+
+// What the new file takes over from the old one (a read-only one is never replaced).
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+
+// The file that the full path `target` stands for, in place: replacing a link would leave the
+// file it leads to as it was, so links are followed to where they finally lead, and `folder`
+// becomes that file's. False for a file not ours to replace: a read-only one, a folder, a
+// link that leads to no file.
+bool FindTarget(std::wstring &target, std::wstring &folder, DWORD &attributes) {
+    const std::wstring system = SystemPath(target);
+    attributes = FILE_ATTRIBUTE_NORMAL;
+    HANDLE file = CreateFileW(system.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        if (GetLastError() != ERROR_FILE_NOT_FOUND) return false;
+        // A new file, unless a link that leads nowhere holds the name (creating the name
+        // itself fails then). Such a link is refused: replacing it would lose the link, and
+        // following it would create a file in a place nobody chose. The probe goes again as
+        // it is closed.
+        HANDLE probe =
+            CreateFileW(system.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                        FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        return probe != INVALID_HANDLE_VALUE && CloseHandle(probe);
+    }
+    const Finally close{[file] { CloseHandle(file); }};
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file, &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        return false;
+    if (info.dwFileAttributes & kKeptAttributes)
+        attributes = info.dwFileAttributes & kKeptAttributes;
+    // Where the system cannot tell, the name is written as it is.
+    const std::wstring resolved = FinalPath(file);
+    if (!resolved.empty()) {
+        target = resolved;
+        folder = resolved.substr(0, resolved.find_last_of(L'\\') + 1);
+    }
+    return true;
+}
+
 // The temporary file of one save, removed again unless it became the target. Its name is
 // made here, "sjp", eight hex digits, ".tmp" in the target's folder: GetTempFileName wants
 // its result to fit in MAX_PATH characters and does not check that the folder does.
 class TemporaryFile {
   public:
-    explicit TemporaryFile(const std::wstring &folder) {
+    TemporaryFile(const std::wstring &folder, DWORD attributes) {
         static std::atomic<uint32_t> counter{GetTickCount() ^ (GetCurrentProcessId() << 16)};
         for (int attempt = 0; attempt < 100; ++attempt) {
             wchar_t name[16];
             std::swprintf(name, std::size(name), L"sjp%08x.tmp", unsigned(counter++));
             path_ = SystemPath(folder + name);
-            file_ = CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+            file_ = CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes,
+                                nullptr);
             if (file_ != INVALID_HANDLE_VALUE) return;
             const DWORD error = GetLastError();
             if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
@@ -222,13 +309,6 @@ class TemporaryFile {
     HANDLE file_ = INVALID_HANDLE_VALUE;
 };
 
-// A read-only file or a folder in the target's place is not ours to replace.
-bool CanReplace(const std::wstring &target) {
-    const DWORD attributes = GetFileAttributesW(SystemPath(target).c_str());
-    return attributes == INVALID_FILE_ATTRIBUTES ||
-           !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
-}
-
 } // namespace
 
 extern "C" int32_t WINAPI DCSavetoJPEG(HDC dc, int32_t width, int32_t height, const char *path,
@@ -239,8 +319,10 @@ extern "C" int32_t WINAPI DCSavetoJPEG(HDC dc, int32_t width, int32_t height, co
     if (!HasBitmapOfAtLeast(dc, width, height)) return kBadArguments;
 
     std::wstring target, folder;
-    if (!SplitTarget(path, target, folder) || !CanReplace(target)) return kCannotCreate;
-    TemporaryFile temporary(folder);
+    DWORD attributes = FILE_ATTRIBUTE_NORMAL;
+    if (!SplitTarget(path, target, folder) || !FindTarget(target, folder, attributes))
+        return kCannotCreate;
+    TemporaryFile temporary(folder, attributes);
     if (!temporary.Open()) return kCannotCreate;
 
     try {

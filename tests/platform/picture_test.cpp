@@ -8,6 +8,7 @@
 #include "memory_ceiling.h"
 #include "picture_cases.h"
 #include "picture_files.h"
+#include "symlinks.h"
 
 #include <gtest/gtest.h>
 
@@ -210,6 +211,50 @@ TEST(PictureFiles, SavesIntoLongFoldersAndKeepsAReadOnlyFile) {
         SavePicture(pic, file);
         EXPECT_EQ(LoadPicture(file).Width(), 5);
         EXPECT_EQ(test::EntriesIn(folder), 1u) << "a file left behind";
+    }
+}
+
+// A link, or a link to a link, is not replaced: the file it leads to (in another folder) is,
+// and keeps its attributes. A link that leads to no file is refused and stays.
+TEST(PictureFiles, SavesThroughLinksIntoTheFileTheyLeadTo) {
+    TempFolder dir;
+    test::WriteBmp(dir.File(L"src.bmp"), 5, 3);
+    test::WriteBmp(dir.File(L"src2.bmp"), 6, 3);
+    const Picture pictures[] = {LoadPicture(dir.File(L"src.bmp")),
+                                LoadPicture(dir.File(L"src2.bmp"))};
+    const auto widthOf = [](const std::wstring &file) {
+        try {
+            return LoadPicture(file).Width();
+        } catch (const RuntimeError &) {
+            return -1;
+        }
+    };
+    for (size_t length : {100, 300}) {
+        SCOPED_TRACE(length);
+        const std::wstring folder =
+            test::MakeFolderOfLength(dir.File(std::to_wstring(length)), length);
+        const std::wstring files = folder + L"\\files", file = files + L"\\a.bmp";
+        CreateDirectoryW(files.c_str(), nullptr);
+        test::WriteBytes(file, "old contents");
+        SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN);
+        const test::SymbolicLink link(folder + L"\\link.bmp", L"files\\a.bmp"),
+            chain(folder + L"\\chain.bmp", L"link.bmp");
+        ASSERT_TRUE(link.Made() && chain.Made());
+        const test::SymbolicLink *links[] = {&link, &chain};
+        for (int i = 0; i < 2; ++i) {
+            SavePicture(pictures[i], links[i]->Path());
+            EXPECT_EQ(widthOf(file), 5 + i);
+            EXPECT_TRUE(test::SameFile(links[i]->Path(), file)) << "the link was replaced";
+            EXPECT_TRUE(GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+        }
+        EXPECT_EQ(test::EntriesIn(files), 1u) << "a file left behind";
+
+        const test::SymbolicLink nowhere(folder + L"\\nowhere.bmp", L"files\\none.bmp");
+        ASSERT_TRUE(nowhere.Made());
+        EXPECT_EQ(ErrorOf([&] { SavePicture(pictures[0], nowhere.Path()); }), 75);
+        test::WriteBytes(files + L"\\none.bmp", "made later");
+        EXPECT_EQ(test::ReadBytes(nowhere.Path()), "made later") << "the link was replaced";
+        EXPECT_EQ(test::EntriesIn(folder), 4u) << "a file left behind";
     }
 }
 

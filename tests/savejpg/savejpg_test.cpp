@@ -4,6 +4,7 @@
 
 #include "import_patch.h"
 #include "long_folder.h"
+#include "symlinks.h"
 
 #include <gtest/gtest.h>
 
@@ -378,6 +379,40 @@ TEST_F(SaveJpg, SavesIntoLongFoldersAndKeepsTheOldFileWhenAWriteFails) {
         EXPECT_EQ(Save(canvas, 16, 16, file), savejpg::kSaved);
         EXPECT_EQ(Decode(file).width, 16u);
         EXPECT_EQ(mirolt::test::EntriesIn(folder.wstring()), 1u) << "a file left behind";
+    }
+}
+
+// A link, or a link to a link, is not replaced: the file it leads to (in another folder) is,
+// and keeps its attributes. A link that leads to no file is refused and stays.
+TEST_F(SaveJpg, SavesThroughLinksIntoTheFileTheyLeadTo) {
+    const Canvas canvas(16, 16, Smooth);
+    for (size_t length : {100, 300}) {
+        SCOPED_TRACE(length);
+        const fs::path folder =
+            mirolt::test::MakeFolderOfLength((folder_ / std::to_wstring(length)).wstring(), length);
+        const fs::path files = folder / L"files", file = files / L"a.jpg";
+        fs::create_directory(files);
+        std::ofstream(file, std::ios::binary) << "old contents";
+        SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN);
+        const mirolt::test::SymbolicLink link((folder / L"link.jpg").wstring(), L"files\\a.jpg"),
+            chain((folder / L"chain.jpg").wstring(), L"link.jpg");
+        ASSERT_TRUE(link.Made() && chain.Made());
+        const mirolt::test::SymbolicLink *links[] = {&link, &chain};
+        for (unsigned i = 0; i < 2; ++i) {
+            EXPECT_EQ(Save(canvas, int(8 + 8 * i), 8, links[i]->Path()), savejpg::kSaved);
+            EXPECT_EQ(Decode(file).width, 8 + 8 * i);
+            EXPECT_TRUE(mirolt::test::SameFile(links[i]->Path(), file)) << "the link was replaced";
+            EXPECT_TRUE(GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+        }
+        EXPECT_EQ(mirolt::test::EntriesIn(files), 1u) << "a file left behind";
+
+        const mirolt::test::SymbolicLink nowhere((folder / L"nowhere.jpg").wstring(),
+                                                 L"files\\none.jpg");
+        ASSERT_TRUE(nowhere.Made());
+        EXPECT_EQ(Save(canvas, 16, 16, nowhere.Path()), savejpg::kCannotCreate);
+        std::ofstream(files / L"none.jpg", std::ios::binary) << "made later";
+        EXPECT_EQ(ReadAll(nowhere.Path()), "made later") << "the link was replaced";
+        EXPECT_EQ(mirolt::test::EntriesIn(folder.wstring()), 4u) << "a file left behind";
     }
 }
 

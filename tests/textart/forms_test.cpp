@@ -7,6 +7,7 @@
 #include "form8.h"
 #include "form9.h"
 #include "module1.h"
+#include "replace_file.h"
 #include "text_art.h"
 
 #include <windows.h>
