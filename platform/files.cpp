@@ -64,10 +64,23 @@ std::string ReadBytes(const std::wstring &path, uint64_t maxBytes, bool yield) {
             RaiseFileError(GetLastError());
         if (got == 0) break; // the file shrank meanwhile
         done += got;
-        if (yield) DoEvents();
+        if (yield) DoEventsAfterStep();
     }
     bytes.resize(done);
     return bytes;
+}
+
+// Calls `line` with each line of `bytes`, without its end: a line ends at CR LF or at a lone
+// CR; a lone LF is an ordinary character; a last line without an end counts. CR and LF never
+// occur inside a double-byte character, so the bytes split safely.
+template <class Line> void ForEachLine(std::string_view bytes, Line &&line) {
+    for (size_t start = 0; start < bytes.size();) {
+        size_t end = bytes.find('\r', start);
+        if (end == std::string_view::npos) end = bytes.size();
+        line(bytes.substr(start, end - start));
+        start = end + 1;
+        if (start < bytes.size() && bytes[start] == '\n') ++start;
+    }
 }
 
 struct FindCloser {
@@ -82,38 +95,31 @@ constexpr DWORD kNotOrdinary =
 
 std::vector<std::wstring> ReadTextLines(const std::wstring &path) {
     const std::string bytes = ReadBytes(path, 0x7FFFFFFF, false);
-    // CR and LF never occur inside a double-byte character, so the bytes split safely.
     std::vector<std::wstring> lines;
-    const std::string_view all(bytes);
-    size_t start = 0;
-    while (start < all.size()) {
-        size_t end = all.find('\r', start);
-        if (end == std::string_view::npos) end = all.size();
-        lines.push_back(FromAnsi(all.substr(start, end - start)));
-        start = end + 1;
-        if (start < all.size() && all[start] == '\n') ++start;
-    }
+    ForEachLine(bytes, [&](std::string_view line) { lines.push_back(FromAnsi(line)); });
     return lines;
 }
 
 std::wstring ReadTextWithLineEnds(const std::wstring &path, uint64_t maxBytes, size_t maxLines) {
     try {
-        std::string text;
-        {
-            const std::string bytes = ReadBytes(path, maxBytes, true);
-            // A lone CR gains its LF, and a last line without an end gets CR LF.
-            const size_t crs = size_t(std::count(bytes.begin(), bytes.end(), '\r'));
-            const bool lastEnded = bytes.empty() || bytes.back() == '\r' || bytes.ends_with("\r\n");
-            if (crs + !lastEnded > maxLines) throw RuntimeError(kOutOfMemory);
-            text.reserve(bytes.size() + crs + 2);
-            for (size_t i = 0; i < bytes.size(); ++i) {
-                text += bytes[i];
-                if (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n'))
-                    text += '\n';
+        const std::string bytes = ReadBytes(path, maxBytes, true);
+        const size_t crs = size_t(std::count(bytes.begin(), bytes.end(), '\r'));
+        const bool lastEnded = bytes.empty() || bytes.back() == '\r' || bytes.ends_with("\r\n");
+        if (crs + !lastEnded > maxLines) throw RuntimeError(kOutOfMemory);
+        // Converted a line at a time, with a yield after each block's worth: a whole file at
+        // once would keep the windows from answering.
+        std::wstring text;
+        text.reserve(bytes.size() + crs + 2);
+        size_t sinceYield = 0;
+        ForEachLine(bytes, [&](std::string_view line) {
+            text += FromAnsi(line);
+            text += L"\r\n";
+            if ((sinceYield += line.size()) >= kBlockBytes) {
+                sinceYield = 0;
+                DoEventsAfterStep();
             }
-            if (!lastEnded) text += "\r\n";
-        }
-        return FromAnsi(text);
+        });
+        return text;
     } catch (const std::bad_alloc &) {
         throw RuntimeError(kOutOfMemory);
     } catch (const std::length_error &) {

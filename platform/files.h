@@ -17,9 +17,9 @@ std::vector<std::wstring> ReadTextLines(const std::wstring &path);
 // The lines of a text file (as ReadTextLines splits them) each followed by CR LF, as one
 // text: an empty file gives an empty text. A file of more than `maxBytes` bytes raises 7
 // before anything is read, one of more than `maxLines` lines before its text is made. The
-// file is read in blocks with a yield after each, so that the windows keep answering, and
-// only as far as it reached when it was opened: what is added meanwhile is not read. A text
-// that does not fit in memory raises 7.
+// file is read, and its text made, in blocks with a yield after each, so that the windows
+// keep answering; it is read only as far as it reached when it was opened: what is added
+// meanwhile is not read. A text that does not fit in memory raises 7.
 std::wstring ReadTextWithLineEnds(const std::wstring &path, uint64_t maxBytes, size_t maxLines);
 
 // Puts a file holding exactly `bytes` in place of `path` (ReplaceWholeFile: through links, the

@@ -2,38 +2,75 @@
 
 #include "runtime.h"
 
+#include <algorithm>
+#include <chrono>
+#include <string_view>
 #include <utility>
 
 namespace mirolt::platform {
 namespace {
 
-// About this many characters go into the box at a time, cut after a line end where there is
-// one: the box lays out each line as it comes.
-constexpr size_t kPiece = 16384;
+// The box lays out a line whole each time it grows: a line cut in pieces is laid out again
+// for each, so pieces are whole lines, a line longer than a piece one piece of its own.
+// Pieces are sized to take about kPieceMs each, from how long the last one took: the box
+// slows down as its text grows, and a busy machine slows it more.
+constexpr size_t kFirstPiece = 16384;
+constexpr size_t kMinPiece = 1024;
+constexpr size_t kMaxPiece = size_t(1) << 22;
+constexpr double kPieceMs = 10.0;
 
-size_t PieceEnd(const std::wstring &text, size_t from) {
-    if (text.size() - from <= kPiece) return text.size();
-    const size_t limit = from + kPiece;
-    const size_t lineEnd = text.rfind(L'\n', limit - 1);
-    if (lineEnd != std::wstring::npos && lineEnd >= from) return lineEnd + 1;
-    return IS_HIGH_SURROGATE(text[limit - 1]) ? limit - 1 : limit; // a pair stays whole
+size_t PieceEnd(std::wstring_view text, size_t from, size_t chars) {
+    if (text.size() - from <= chars) return text.size();
+    size_t lineEnd = text.substr(from, chars).rfind(L'\n');
+    if (lineEnd != std::wstring_view::npos) return from + lineEnd + 1;
+    lineEnd = text.find(L'\n', from + chars);
+    return lineEnd == std::wstring_view::npos ? text.size() : lineEnd + 1;
+}
+
+size_t NextPieceChars(size_t chars, double ms) {
+    const double scale = std::clamp(kPieceMs / std::max(ms, 0.01), 0.5, 2.0);
+    return std::clamp(size_t(double(chars) * scale), kMinPiece, kMaxPiece);
 }
 
 void PumpIfDue() {
     if (MsUntilPump() <= 0) PumpMessagesButInput();
 }
 
+// Gives an empty multi-line box a buffer for `chars` characters at once: growing its own as
+// the pieces come, the box would copy its whole text again and again. Without the memory, or
+// in a box that takes no buffer (a single-line one), it grows its own.
+void ReserveText(HWND box, size_t chars) {
+    const HLOCAL old = reinterpret_cast<HLOCAL>(SendMessageW(box, EM_GETHANDLE, 0, 0));
+    if (!old) return;
+    const HLOCAL buffer = LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, (chars + 1) * sizeof(wchar_t));
+    if (!buffer) return;
+    SendMessageW(box, EM_SETHANDLE, reinterpret_cast<WPARAM>(buffer), 0);
+    // The box frees the buffer it holds; the one it gave up is ours.
+    if (reinterpret_cast<HLOCAL>(SendMessageW(box, EM_GETHANDLE, 0, 0)) == buffer)
+        LocalFree(old);
+    else
+        LocalFree(buffer);
+}
+
 // Puts a text into an empty box a piece at a time, pumping between pieces when a pump is due,
-// and leaves the box as a text set at once does. False when the box was closed meanwhile.
-bool FillInPieces(HWND box, const std::wstring &text) {
+// and leaves the box as a text set at once does: it ends at a NUL. False when the box was
+// closed, or `goOn` said to stop, meanwhile.
+bool FillInPieces(HWND box, const std::wstring &whole, const std::function<bool()> &goOn) {
+    const std::wstring_view text(whole.data(), std::min(whole.find(L'\0'), whole.size()));
+    ReserveText(box, text.size());
+    size_t chars = kFirstPiece;
     for (size_t at = 0;;) {
-        const size_t end = PieceEnd(text, at);
-        const std::wstring piece = text.substr(at, end - at);
+        const auto began = std::chrono::steady_clock::now();
+        const size_t end = PieceEnd(text, at, chars);
+        const std::wstring piece(text.substr(at, end - at));
         SendMessageW(box, EM_SETSEL, WPARAM(at), LPARAM(at));
         SendMessageW(box, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(piece.c_str()));
         if ((at = end) == text.size()) break;
+        chars = NextPieceChars(chars, std::chrono::duration<double, std::milli>(
+                                          std::chrono::steady_clock::now() - began)
+                                          .count());
         PumpIfDue();
-        if (!IsWindow(box)) return false;
+        if (!IsWindow(box) || (goOn && !goOn())) return false;
     }
     // The caret at the start and in view, nothing to undo, not modified.
     SendMessageW(box, EM_SETSEL, 0, 0);
@@ -133,11 +170,11 @@ void TextBox::SetText(const std::wstring &text) {
     text_.Set(hwnd_, text);
 }
 
-void TextBox::ReplaceTextInSteps(const std::wstring &text) {
+bool TextBox::ReplaceTextInSteps(const std::wstring &text, const std::function<bool()> &goOn) {
     FormDrawingHeld held(hwnd_);
     SetText(L"");
     if (!text.empty()) {
-        if (!text_.Quietly([&] { return FillInPieces(hwnd_, text); })) return;
+        if (!text_.Quietly([&] { return FillInPieces(hwnd_, text, goOn); })) return false;
         Change();
     }
     if (held.Resume()) {
@@ -151,6 +188,7 @@ void TextBox::ReplaceTextInSteps(const std::wstring &text) {
                      RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
         RedrawWindow(hwnd_, nullptr, nullptr, RDW_VALIDATE | RDW_NOFRAME | RDW_NOERASE);
     }
+    return true;
 }
 
 void TextBox::SetLocked(bool locked) {

@@ -2,6 +2,8 @@
 // The text box: single- or multi-line, without a length limit.
 #include "forms.h"
 
+#include <functional>
+
 namespace mirolt::platform {
 
 // The text of a window its user types into too (a text box, a combo box's text part): code
@@ -59,11 +61,13 @@ class TextBox : public Control {
     // A different text replaces the old one and raises Change once; an equal one does nothing.
     void SetText(const std::wstring &text);
     // As SetText(L"") and then SetText(text), for a text so long that the box would keep the
-    // window from answering while it lays it out: the text goes in by pieces with the queue
-    // pumped between them (all but the user's input, which waits for the next full pump), and
-    // the drawing of the form held back meanwhile, so that nobody sees a part of it. Then the
-    // box is drawn, its text first.
-    void ReplaceTextInSteps(const std::wstring &text);
+    // window from answering while it lays it out: the text goes in by pieces of whole lines
+    // with the queue pumped between them (all but the user's input, which waits for the next
+    // full pump), and the drawing of the form held back meanwhile, so that nobody sees a part
+    // of it. Then the box is drawn, its text first. `goOn`, asked after each pump, stops it
+    // there; so does the box's window going away. False when stopped: the box then holds a
+    // part of the text.
+    bool ReplaceTextInSteps(const std::wstring &text, const std::function<bool()> &goOn = {});
     bool Locked() const { return locked_; }
     void SetLocked(bool locked);
     // The selection, in characters.

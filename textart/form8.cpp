@@ -118,7 +118,8 @@ void Form8::Save_Click() {
 
 // The dialog's outcome is not looked at: a cancel reads the file named before. A file too
 // large for the box, or one whose text does not fit in memory, cannot be opened. The read
-// yields: if meanwhile the window was closed, the open ends there.
+// yields, and the text goes into the box in steps: if meanwhile the window was closed, the
+// open ends there (the form, unloaded, is not touched again).
 void Form8::TextOpen_Click() {
     CommonDialog1.ShowOpen();
     try {
@@ -126,11 +127,11 @@ void Form8::TextOpen_Click() {
             CommonDialog1.FileName, kMaxTextFileBytes, kMaxTextFileLines);
         if (!StillLoaded()) return;
         const std::wstring before = Text1.Text();
-        Text1.SetText(L"");
-        Text1.SetText(text);
+        const auto stillLoaded = [this] { return StillLoaded(); };
+        if (!Text1.ReplaceTextInSteps(text, stillLoaded) || !StillLoaded()) return;
         // The box ends a text at a NUL; short of that, it ran out of memory.
         if (Text1.TextLength() != std::min(text.find(L'\0'), text.size())) {
-            Text1.SetText(before);
+            Text1.ReplaceTextInSteps(before, stillLoaded);
             throw RuntimeError(kOutOfMemory);
         }
         return;

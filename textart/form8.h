@@ -34,10 +34,12 @@ class Form8 : public platform::Form {
 };
 
 inline constexpr const wchar_t *kTextFilter = L"Textファイル(*.txt)|*.txt|";
-// The largest text file the editor opens, in bytes and in lines: Wine's text box takes a
-// second or two to take a text this large as one line, or this many short lines; far more
-// freezes the window for minutes and takes gigabytes (README).
-inline constexpr uint64_t kMaxTextFileBytes = uint64_t(1) << 20;
+// The largest text file the editor opens, in bytes and in lines: room for every text the
+// program writes, up to the text art of the largest picture (8,024,170 bytes in 6545 rows),
+// and for thousands of saves of it by the editor, each of which adds a line end. Wine's text
+// box takes a file this large in one to a few seconds, in steps; one line this long, in one
+// step of seconds (README).
+inline constexpr uint64_t kMaxTextFileBytes = uint64_t(8) << 20;
 inline constexpr size_t kMaxTextFileLines = 32768;
 
 } // namespace mirolt::app

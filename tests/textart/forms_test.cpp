@@ -6,11 +6,14 @@
 #include "form7.h"
 #include "form8.h"
 #include "form9.h"
+#include "message_loop.h"
 #include "module1.h"
 #include "replace_file.h"
 #include "text_art.h"
 
 #include <windows.h>
+
+#include <functional>
 
 using namespace mirolt;
 using textart::kReadFailed;
@@ -334,10 +337,10 @@ TEST_F(TextArtTest, EditorOpensFilesUpToItsLimitsAndOnlyWhatWasThereWhenOpened) 
         prompts.ChooseFile(path);
         e.TextOpen_Click();
     };
-    // Lines of 80 up to the last byte allowed, the last line without its end.
+    // Lines of 1022 up to the last byte allowed, the last line without its end.
     std::string limit;
-    for (int i = 0; limit.size() + 82 <= app::kMaxTextFileBytes; ++i)
-        limit += std::string(80, char('a' + i % 26)) + "\r\n";
+    for (int i = 0; limit.size() + 2048 <= app::kMaxTextFileBytes; ++i)
+        limit += std::string(1022, char('a' + i % 26)) + "\r\n";
     limit += std::string(app::kMaxTextFileBytes - limit.size(), 'z');
     open(limit);
     EXPECT_EQ(e.Text1.TextLength(), limit.size() + 2);
@@ -354,6 +357,12 @@ TEST_F(TextArtTest, EditorOpensFilesUpToItsLimitsAndOnlyWhatWasThereWhenOpened) 
     open(lines + "x"); // one line more, without its end
     EXPECT_EQ(Boxes(L"開けない！"), 1);
     EXPECT_EQ(e.Text1.TextLength(), lines.size());
+
+    // A NUL ends the text, however far in it comes.
+    const std::string before(100'000, 'n');
+    open(before + std::string(1, '\0') + "\r\nafter");
+    EXPECT_TRUE(e.Text1.Text() == std::wstring(before.size(), L'n'));
+    EXPECT_TRUE(prompts.Messages().empty());
 
     // The file grows past the limit while it is read: what it held when opened comes in.
     const std::string start(300'000, 'a');
@@ -373,17 +382,81 @@ TEST_F(TextArtTest, EditorOpensFilesUpToItsLimitsAndOnlyWhatWasThereWhenOpened) 
     EXPECT_EQ(test::ReadBytes(path).size(), start.size() + 2 * app::kMaxTextFileBytes);
     EXPECT_EQ(e.Text1.Text(), std::wstring(start.size(), L'a') + L"\r\n");
     EXPECT_TRUE(prompts.Messages().empty());
+}
 
-    // Closed while it reads: the open ends there, without a word and without filling the
-    // window on its way out.
+namespace {
+std::function<void()> g_beforePump;
+void RunBeforePump() {
+    if (g_beforePump) g_beforePump();
+}
+} // namespace
+
+// Closed while it reads, or while its text goes into the box: the open ends there, without a
+// word and without filling the window on its way out.
+TEST_F(TextArtTest, EditorClosedWhileItOpensAFileStopsThere) {
+    app::Form8 &e = forms::Form8.Get();
+    prompts.seen.clear();
+    const std::wstring path = ini.File(L"big.txt");
+    auto open = [&](app::Form8 &form, const std::string &bytes) {
+        test::WriteBytes(path, bytes);
+        prompts.ChooseFile(path);
+        form.TextOpen_Click();
+    };
+    open(e, "old\r\n");
     platform::SetYieldHook([] {
         if (forms::Form8.IsLoaded()) forms::Form8->Close();
     });
-    open(std::string(100'000, 'c'));
+    open(e, std::string(100'000, 'c'));
     platform::SetYieldHook({});
     EXPECT_FALSE(forms::Form8.IsLoaded());
     EXPECT_TRUE(prompts.Messages().empty());
-    EXPECT_EQ(e.Text1.TextLength(), start.size() + 2);
+    EXPECT_EQ(e.Text1.Text(), L"old\r\n");
+
+    // Closed by a message served between two pieces of the text.
+    static const bool registered = (platform::AddBeforePump(RunBeforePump), true);
+    ASSERT_TRUE(registered);
+    app::Form8 &again = forms::Form8.Get();
+    prompts.seen.clear();
+    g_beforePump = [] {
+        if (forms::Form8.IsLoaded() && forms::Form8->Text1.TextLength() > 0)
+            PostMessageW(forms::Form8->Hwnd(), WM_CLOSE, 0, 0);
+    };
+    std::string text;
+    while (text.size() < 2'000'000)
+        text += std::string(1022, 'd') + "\r\n";
+    open(again, text);
+    g_beforePump = nullptr;
+    EXPECT_FALSE(forms::Form8.IsLoaded());
+    EXPECT_TRUE(prompts.Messages().empty());
+    EXPECT_GT(again.Text1.TextLength(), 0u);
+    EXPECT_LT(again.Text1.TextLength(), text.size());
+}
+
+// The text art of a picture large enough for more than 1 MiB of it, saved by the editor,
+// opens again as it was, with the line end that saving adds.
+TEST_F(TextArtTest, EditorOpensTheLargeTextArtItSaved) {
+    std::wstring settings = L"[Mozie]\r\nUseSoft=Mirolt\r\n";
+    for (int k = 0; k < 11; ++k)
+        settings += L"UseWord" + std::to_wstring(k) + L"=" + L"鬱餓樹記倶母正虫子三一"[k] + L"\r\n";
+    WriteIni(settings);
+    SetSource(3700, 3700, [](int x, int y) {
+        const int v = (x / 5 * 7 + y / 5 * 13) & 0xFF;
+        return Rgb(v, v, v);
+    });
+    F().Mozie_Click();
+    app::Form8 &e = forms::Form8.Get();
+    const std::wstring art = e.Text1.Text();
+    ASSERT_EQ(art.size(), 740u * 742u);
+
+    const std::wstring path = ini.File(L"art.txt");
+    prompts.ChooseFile(path);
+    e.Save_Click();
+    EXPECT_EQ(test::ReadBytes(path).size(), 740u * (2 * 740 + 2) + 2);
+    e.Text1.SetText(L"");
+    prompts.ChooseFile(path);
+    e.TextOpen_Click();
+    EXPECT_TRUE(e.Text1.Text() == art + L"\r\n");
+    EXPECT_EQ(Boxes(L"開けない！"), 0);
 }
 
 TEST_F(TextArtTest, EditorSaveThatFailsPartWayLeavesTheOldFileWithoutAWord) {
