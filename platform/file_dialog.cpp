@@ -186,7 +186,11 @@ std::optional<FileDialogResult> ShowFileDialog(const FileDialogRequest &r) {
         }
         if (start.size() >= kLongestForDialog) showing.startName = std::exchange(start, L"");
     }
-    if (initDir.size() >= kLongestForDialog) showing.startFolder = std::exchange(initDir, L"");
+    // A folder in the starting name comes before the initial folder, as in the dialog itself.
+    if (initDir.size() >= kLongestForDialog) {
+        if (start.find_first_of(L"\\/:") == std::wstring::npos) showing.startFolder = initDir;
+        initDir.clear();
+    }
     std::wstring buffer = start;
     buffer.resize(std::max<size_t>(buffer.size() + 1, 32768), L'\0');
     OPENFILENAMEW ofn{};
