@@ -97,8 +97,9 @@ LRESULT FilterBy(HWND dialog, const std::wstring &fullPath, WPARAM wParam, LPARA
         return 0;
     }
     SetWindowTextW(NameBox(dialog), pattern.c_str());
-    // The folder may be one the dialog cannot join a name to: then the pattern waits there.
-    if (DialogFolder(dialog).size() + pattern.size() + 1 >= kLongestForDialog) {
+    // The dialog now shows the pattern's folder, which it may not be able to join the pattern
+    // to: then the pattern waits there.
+    if (fullPath.size() >= kLongestForDialog) {
         MessageBeep(MB_ICONWARNING);
         return 0;
     }
@@ -131,8 +132,7 @@ LRESULT CALLBACK GuardOk(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
         MessageBeep(MB_ICONWARNING);
         return 0;
     }
-    if (full.find_last_of(L"*?") != std::wstring::npos &&
-        full.find_last_of(L"*?") > full.find_last_of(L'\\'))
+    if (full.find_first_of(L"*?", full.find_last_of(L'\\') + 1) != std::wstring::npos)
         return FilterBy(dialog, full, wParam, lParam);
     if (IsFolder(full)) {
         if (GoToFolder(dialog, full))
@@ -154,12 +154,11 @@ LRESULT CALLBACK GuardOk(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
 UINT_PTR CALLBACK Hook(HWND hook, UINT message, WPARAM, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         const auto *ofn = reinterpret_cast<const OPENFILENAMEW *>(lParam);
-        SetWindowLongPtrW(hook, GWLP_USERDATA, LONG_PTR(ofn->lCustData));
         SetWindowSubclass(GetParent(hook), GuardOk, 0, DWORD_PTR(ofn->lCustData));
     } else if (message == WM_NOTIFY &&
                reinterpret_cast<const NMHDR *>(lParam)->code == CDN_INITDONE) {
-        const auto *showing =
-            reinterpret_cast<const Showing *>(GetWindowLongPtrW(hook, GWLP_USERDATA));
+        const auto *notice = reinterpret_cast<const OFNOTIFYW *>(lParam);
+        const auto *showing = reinterpret_cast<const Showing *>(notice->lpOFN->lCustData);
         HWND dialog = GetParent(hook);
         if (!showing->startFolder.empty()) GoToFolder(dialog, showing->startFolder);
         if (!showing->startName.empty())
