@@ -188,5 +188,12 @@ TEST(FileDialogs, LongPathsKeepTheDialogsFolderAndName) {
     ASSERT_TRUE(program.StaysOpen(dialog, longer)) << "a folder was taken for a file";
     ASSERT_TRUE(program.Choose(dialog, L"plain.bmp"));
     EXPECT_EQ(ReadBytes(longer + L"\\plain.bmp").substr(0, 2), "BM");
+
+    // The next dialog starts in that folder, too long to be given to it, with the name.
+    ASSERT_TRUE(DeleteFileW((longer + L"\\plain.bmp").c_str()));
+    dialog = program.Dialog(kSaveItem);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(program.Choose(dialog, L"plain.bmp"));
+    EXPECT_EQ(ReadBytes(longer + L"\\plain.bmp").substr(0, 2), "BM") << "saved elsewhere";
     EXPECT_EQ(program.Close(), 0);
 }
