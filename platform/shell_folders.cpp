@@ -29,10 +29,11 @@ ScopedComPtr<IShellFolder> Desktop() {
     return desktop;
 }
 
-ScopedComPtr<IShellFolder> Bind(IShellFolder &desktop, const ITEMIDLIST *list) {
+// The folder that `list` names inside `parent`; null when it is none.
+ScopedComPtr<IShellFolder> Bind(IShellFolder &parent, const ITEMIDLIST *list) {
     ScopedComPtr<IShellFolder> folder;
-    if (FAILED(desktop.BindToObject(list, nullptr, IID_IShellFolder,
-                                    reinterpret_cast<void **>(folder.Put()))))
+    if (FAILED(parent.BindToObject(list, nullptr, IID_IShellFolder,
+                                   reinterpret_cast<void **>(folder.Put()))))
         folder.Reset();
     return folder;
 }
@@ -80,11 +81,7 @@ std::wstring PathOfFolderItem(const ITEMIDLIST *list) {
             path += name;
         }
         if (!ILNext(at)->mkid.cb) break;
-        ScopedComPtr<IShellFolder> next;
-        if (FAILED(folder->BindToObject(item.get(), nullptr, IID_IShellFolder,
-                                        reinterpret_cast<void **>(next.Put()))))
-            return {};
-        folder = std::move(next);
+        if (!(folder = Bind(*folder.Get(), item.get()))) return {};
     }
     return path;
 }
