@@ -1,8 +1,9 @@
 #pragma once
-// What the benches share: a clock, and prompts that answer at once.
+// What the benches share: a clock, the peak working set, and prompts that answer at once.
 #include "prompts.h"
 
 #include <windows.h>
+#include <psapi.h>
 
 namespace mirolt::bench {
 
@@ -16,6 +17,14 @@ inline double Now() {
     LARGE_INTEGER t;
     QueryPerformanceCounter(&t);
     return double(t.QuadPart) / double(frequency.QuadPart);
+}
+
+// The largest working set this process has had so far, in MiB.
+inline double PeakWorkingSetMb() {
+    PROCESS_MEMORY_COUNTERS pmc{};
+    pmc.cb = sizeof(pmc);
+    GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof(pmc));
+    return double(pmc.PeakWorkingSetSize) / (1 << 20);
 }
 
 // Answers every box with OK, every file dialog with a cancel and every pop-up menu with

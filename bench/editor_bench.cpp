@@ -11,7 +11,6 @@
 #include "runtime.h"
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,13 +19,6 @@
 using namespace mirolt;
 
 namespace {
-
-double PeakMb() {
-    PROCESS_MEMORY_COUNTERS pmc{};
-    pmc.cb = sizeof(pmc);
-    GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof(pmc));
-    return double(pmc.PeakWorkingSetSize) / (1 << 20);
-}
 
 // The text of each shape, as its file holds it: a double-byte character is two bytes.
 std::wstring LargestTextArt() {
@@ -95,7 +87,7 @@ int RunCase(const Shape &shape) {
     platform::PumpMessages();
     prompts.boxes.clear(); // the settings file's, which the bench does without
 
-    const double before = PeakMb();
+    const double before = bench::PeakWorkingSetMb();
     platform::ResetYieldStats();
     const double t0 = bench::Now();
     e.TextOpen_Click();
@@ -110,8 +102,8 @@ int RunCase(const Shape &shape) {
     }
     std::printf("%-24s %.2f MB: in the editor after %.2f s; longest gap between pumps %.0f ms "
                 "(target 100); peak working set %.0f MB (%.0f before)\n",
-                shape.name, double(file.nFileSizeLow) / 1e6, seconds, stats.maxGapMs, PeakMb(),
-                before);
+                shape.name, double(file.nFileSizeLow) / 1e6, seconds, stats.maxGapMs,
+                bench::PeakWorkingSetMb(), before);
     std::fflush(stdout);
     return 0;
 }

@@ -8,6 +8,7 @@
 // and the time after the last one until the click's handler returns, the result published),
 // and the process's peak working set. Then all of it once more with a busy thread on every
 // processor beside it.
+#include "bench_support.h"
 #include "form1.h"
 #include "form2.h"
 #include "form3.h"
@@ -19,7 +20,6 @@
 #include "tips_off.h"
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <atomic>
@@ -91,13 +91,6 @@ bool WritePictureFile(const std::wstring &path) {
     }
     CloseHandle(file);
     return ok;
-}
-
-double PeakMegabytes() {
-    PROCESS_MEMORY_COUNTERS pmc{};
-    pmc.cb = sizeof(pmc);
-    GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof(pmc));
-    return double(pmc.PeakWorkingSetSize) / (1024.0 * 1024.0);
 }
 
 // Lets the windows settle, as a person takes a moment between clicks: everything pending,
@@ -248,7 +241,7 @@ int main() {
             const Timing t = Measure(prompts, pixels, click);
             std::printf("%s%s %.1f Mpx/s, ratio %.2f to the memory loop, longest gap %.1f ms, "
                         "peak %.0f MB\n",
-                        name, condition, t.mpx, t.mpx / memory, t.gapMs, PeakMegabytes());
+                        name, condition, t.mpx, t.mpx / memory, t.gapMs, bench::PeakWorkingSetMb());
             std::fflush(stdout);
         }
     }
